@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ui_Body.h"
+
+#include <QColor>
+#include <QFrame>
+
+class Zephra;
+
+// The main window and main controller: owns every subsystem and wires them in a fixed order.
+class Body : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit Body(QWidget* parent = nullptr);
+    ~Body() override;
+
+signals:
+    void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
+
+private:
+    void setUpZephra();
+
+    Ui_Body ui;
+    QColor alertColor;
+    QColor rcvLogColor;
+    Zephra* zephra = nullptr;
+    int normalizeType = 2;
+};

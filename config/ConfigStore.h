@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The process-wide store of configuration entries: command-line options first, then the
+// lines of the configuration file. The first entry of a key wins every lookup but allRests.
+class ConfigStore
+{
+public:
+    void parseCommandLine(int argc, char** argv);
+    void readFile(const QString& fileName);
+    void add(const QString& key, const QString& firstItem, const QString& rest);
+
+    bool contains(const QString& key) const;
+    QString exactValue(const QString& key) const;
+    QString value(const QString& key, const QString& defaultValue) const;
+    QString rest(const QString& key, const QString& defaultValue) const;
+    QStringList allRests(const QString& key) const;
+
+private:
+    struct View
+    {
+        QStringList keys;
+        QStringList firstItems;
+        QStringList rests;
+    };
+    View exact;      // keys as written, compared case-sensitively
+    View upper;      // upper-cased keys
+    View complete;   // every entry, keys as written
+    QStringList completeUpperKeys;
+};
+
+extern ConfigStore configStore;
