@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// Datagrams of the units' register protocol. All fields are big-endian.
+//
+//   offset size  read request   write request   answer
+//   0      1     0xFF           0xFF            0xFF
+//   1      1     0xC0           0x80            command byte with the reply flag
+//   2      1     0x06           0x07            packet id of the request
+//   3      1     length n       length n        length n
+//   4      4     address        address         address
+//   8      n     -              value, low n    register bytes, most significant first
+//                               bytes
+namespace RegisterFrame {
+constexpr int headSize = 8;
+constexpr quint32 readHead = 0xFFC00600;
+constexpr quint32 writeHead = 0xFF800700;
+
+// Fills `frame` (resized as needed, so a reused buffer does not reallocate).
+void buildRead(QByteArray& frame, quint32 address, int length);
+void buildWrite(QByteArray& frame, quint32 address, quint64 value, int length);
+} // namespace RegisterFrame
+
+// The fields decoded from one answer datagram.
+struct RegisterAnswer
+{
+    quint32 header = 0;   // bytes 0..3, 0 when shorter than 4 bytes
+    quint32 address = 0;  // bytes 4..7, 0 when shorter than 8 bytes
+    quint64 value = 0;    // the payload as one unsigned big-endian number
+    QByteArray payload;   // everything after byte 8
+
+    void parse(const QByteArray& datagram);
+};
+
+// The first n bytes read as one unsigned big-endian number; 0 when there are fewer than n
+// bytes or n <= 0. Only the first 8 bytes of a longer run fit a 64-bit value.
+quint64 decodeBigEndian(int n, const QByteArray& bytes);

@@ -1,0 +1,129 @@
+#include "dsp/DspReg.h"
+#include "dsp/RegisterFrame.h"
+
+#include <QtTest>
+
+class TestRegisterMap : public QObject
+{
+    Q_OBJECT
+
+    static QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+
+private slots:
+    void initTestCase() { buildRegisterMap(); }
+
+    void listsHaveTheirSizesAndOrder()
+    {
+        QCOMPARE(unitLinkRegs.size(), 2);
+        QCOMPARE(unitRegs.size(), 46);
+        QCOMPARE(channelRegs.size(), 26);
+        QCOMPARE(channelStatusRegs.size(), 15);
+        QCOMPARE(hvRegs.size(), 3);
+        QCOMPARE(allRegs.size(), 89);
+        QCOMPARE(allRegs.first().key, QString("DTDelay1"));
+        QCOMPARE(allRegs.last().key, QString("DeadTime3"));
+        QCOMPARE(channelOffsets, QVector<int>({0x000, 0x200, 0x400, 0x600}));
+    }
+
+    void entriesAsTabled()
+    {
+        const auto labelOf = [](const QString& key) {
+            for (const DspReg& r : allRegs)
+                if (r.key == key)
+                    return r.label;
+            return QString();
+        };
+        QCOMPARE(labelOf("DAQMonSel"), QString("DAC Monitor Selet"));
+        QCOMPARE(labelOf("MeasTime3"), QString("MEas Time 3 (LSB)"));
+        QCOMPARE(findRegAddress(unitRegs, "FSCAAux8Tmg"), 0xB40000E4u);
+        QCOMPARE(findRegAddress(unitRegs, "ROI8End"), 0xB40000BCu);
+        QCOMPARE(findRegAddress(channelRegs, "FFilterType"), 0xB40002D4u);
+        QCOMPARE(findRegAddress(hvRegs, "HV On/Off"), 0xB400220Eu);
+        const DspReg& histgram = unitRegs.at(10);
+        QCOMPARE(histgram.key, QString("Histgram"));
+        QVERIFY(!histgram.readable && histgram.writable);
+        QVERIFY(!channelStatusRegs.first().writable);
+        // addresses are unique even words within each list
+        for (const QVector<DspReg>* list : {&unitLinkRegs, &unitRegs, &channelRegs, &channelStatusRegs, &hvRegs}) {
+            QSet<quint32> seen;
+            for (const DspReg& r : *list) {
+                QVERIFY(r.regAddress % 2 == 0);
+                QVERIFY(!seen.contains(r.regAddress));
+                seen.insert(r.regAddress);
+            }
+        }
+    }
+
+    void keyResolution()
+    {
+        QCOMPARE(findRegAddress(unitRegs, "start"), 0u);
+        QCOMPARE(findRegAddress(unitRegs, "Start"), 0xB4000014u);
+        QCOMPARE(resolveRegAddress("CoarseGain", clampChannel(7)), 0xB4000800u);
+        QCOMPARE(resolveRegAddress("CoarseGain", clampChannel(-1)), 0xB4000200u);
+        QCOMPARE(resolveRegAddress("CoarseGain", 2), 0xB4000600u);
+        QCOMPARE(resolveRegAddress("CoarseGain", -1), 0xB4000200u);
+        QCOMPARE(resolveRegAddress("DTDelay1", 3), 8u);
+        QCOMPARE(resolveRegAddress("Mode", 2), 0xB4000010u);
+        QCOMPARE(resolveRegAddress("ICR1", 1), 0xB400042Cu);
+        QCOMPARE(resolveRegAddress("HV Stat", -1), 0u);
+        QCOMPARE(resolveRegAddress("coarsegain", 0), 0u);
+    }
+
+    void requestBytes()
+    {
+        QByteArray frame;
+        RegisterFrame::buildRead(frame, 0xB4000016, 6);
+        QCOMPARE(frame, hex("FFC00606B4000016"));
+        RegisterFrame::buildWrite(frame, 0xB4000040, 0x1234, 2);
+        QCOMPARE(frame, hex("FF800702B40000401234"));
+        RegisterFrame::buildWrite(frame, 0xB4000040, 0x1234, 4);
+        QCOMPARE(frame, hex("FF800704B400004000001234"));
+        RegisterFrame::buildWrite(frame, 8, 0, 4);
+        QCOMPARE(frame, hex("FF8007040000000800000000"));
+        RegisterFrame::buildWrite(frame, 0xB4000016, 250000000, 6);
+        QCOMPARE(frame, hex("FF800706B40000160000" "0EE6B280"));
+        RegisterFrame::buildRead(frame, 0xB400022C, 4); // a reused buffer shrinks back
+        QCOMPARE(frame, hex("FFC00604B400022C"));
+    }
+
+    void answerDecoding()
+    {
+        RegisterAnswer a;
+        a.parse(hex("FFC80606B4000016" "000000000100"));
+        QCOMPARE(a.header, 0xFFC80606u);
+        QCOMPARE(a.address, 0xB4000016u);
+        QCOMPARE(a.value, quint64(256));
+        QCOMPARE(a.payload, hex("000000000100"));
+
+        a.parse(hex("FFC8060601"));
+        QCOMPARE(a.header, 0xFFC80606u);
+        QCOMPARE(a.address, 0u);
+        QCOMPARE(a.value, quint64(0));
+        QVERIFY(a.payload.isEmpty());
+
+        a.parse(hex("FFC80602B4000010"));
+        QCOMPARE(a.address, 0xB4000010u);
+        QCOMPARE(a.value, quint64(0));
+
+        a.parse(QByteArray());
+        QCOMPARE(a.header, 0u);
+        QVERIFY(a.payload.isEmpty());
+
+        // a payload past 8 bytes keeps its first 8 and nothing overflows
+        a.parse(hex("FFC8060CB4000010" "0102030405060708090A0B0C"));
+        QCOMPARE(a.value, Q_UINT64_C(0x0102030405060708));
+        QCOMPARE(a.payload.size(), 12);
+    }
+
+    void bigEndianValues()
+    {
+        QCOMPARE(decodeBigEndian(6, hex("00003B9ACA00")), Q_UINT64_C(1000000000));
+        QCOMPARE(decodeBigEndian(2, hex("ABCD99")), quint64(0xABCD));
+        QCOMPARE(decodeBigEndian(4, hex("ABCD")), quint64(0));
+        QCOMPARE(decodeBigEndian(0, hex("AB")), quint64(0));
+        QCOMPARE(decodeBigEndian(-1, hex("AB")), quint64(0));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestRegisterMap)
+#include "tst_registermap.moc"
