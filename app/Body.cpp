@@ -1,5 +1,10 @@
 #include "app/Body.h"
 
+#include "config/ConfigStore.h"
+#include "config/ConfigText.h"
+#include "dsp/DspReg.h"
+#include "dsp/VexDA.h"
+
 Body::Body(QWidget* parent)
     : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0)
 {
@@ -7,12 +12,64 @@ Body::Body(QWidget* parent)
     connect(this, &Body::log, ui.Log, &LogArea::log);
     emit log("Starting !!");
     setUpZephra();
+    buildRegisterMap();
     normalizeType = 2;
+    setUpDspGroup();
 }
 
-Body::~Body() = default;
+Body::~Body()
+{
+    // The panels sit in this window's layout but belong to their units, which are deleted
+    // later: take them out so the form does not delete them first.
+    for (VexDA* unit : vexDAs.units())
+        unit->unitStat.setParent(nullptr);
+    vexDAs.releaseUnits();
+}
 
 void Body::setUpZephra()
 {
     zephra = ui.ZephraUi;
+}
+
+void Body::setUpDspGroup()
+{
+    VexUnit::setPorts(quint16(configStore.value("VEX_UDP_PORT", "4660").toUInt()),
+                      quint16(configStore.value("VEX_TCP_PORT", "24").toUInt()));
+    const QStringList lines = configStore.allRests("VEXDA");
+    for (int i = 0; i < lines.size(); ++i) {
+        QString name, address;
+        QString rest = takeFirstItem(lines.at(i), name);
+        rest = takeFirstItem(rest, address);
+        auto* unit = new VexDA(name, address);
+        connect(unit, &VexUnit::log, ui.Log, &LogArea::log);
+        QByteArray enabled;
+        for (int c = 0; c < channelOffsets.size(); ++c) {
+            QString flag;
+            rest = takeFirstItem(rest, flag);
+            const bool on = flag.toInt() == 1;
+            enabled.append(on ? 1 : 0);
+            if (on)
+                channels.append(ChannelRef{unit, c});
+        }
+        unit->channelEnabled = enabled;
+        unit->roiStart.resize(enabled.size());
+        unit->roiEnd.resize(enabled.size());
+        auto first = std::make_unique<McaSet>();
+        first->blocks.resize(enabled.size());
+        unit->setMcaSet(std::move(first));
+        ui.DspStats->addWidget(&unit->unitStat, i, 0);
+        for (int c = 0; c < enabled.size(); ++c) {
+            unit->roiStart[c] = 0;
+            unit->roiEnd[c] = 2047;
+        }
+        unit->openTcp();
+        vexDAs.append(unit);
+    }
+    for (VexDA* unit : vexDAs.units())
+        unit->setDataTransDelay(0);
+    ui.EmulateSignal->setChecked(isFlagSet(configStore.value("EMULATE_DSP_SIGNAL", "0")));
+    for (VexDA* unit : vexDAs.units()) {
+        unit->emulateSignal = ui.EmulateSignal->isChecked();
+        connect(ui.EmulateSignal, &QCheckBox::toggled, unit, &VexDA::setEmulateSignal);
+    }
 }

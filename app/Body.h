@@ -1,9 +1,12 @@
 #pragma once
 
+#include "dsp/ChannelRef.h"
+#include "dsp/VexDAs.h"
 #include "ui_Body.h"
 
 #include <QColor>
 #include <QFrame>
+#include <QVector>
 
 class Zephra;
 
@@ -20,10 +23,13 @@ signals:
 
 private:
     void setUpZephra();
+    void setUpDspGroup();
 
     Ui_Body ui;
     QColor alertColor;
     QColor rcvLogColor;
     Zephra* zephra = nullptr;
+    VexDAs vexDAs;
+    QVector<ChannelRef> channels;
     int normalizeType = 2;
 };

@@ -30,13 +30,11 @@ void buildWrite(QByteArray& frame, quint32 address, quint64 value, int length)
 
 } // namespace RegisterFrame
 
-void RegisterAnswer::parse(const QByteArray& datagram)
+quint32 answerAddress(const QByteArray& datagram)
 {
-    const uchar* p = reinterpret_cast<const uchar*>(datagram.constData());
-    header = datagram.size() >= 4 ? qFromBigEndian<quint32>(p) : 0;
-    address = datagram.size() >= 8 ? qFromBigEndian<quint32>(p + 4) : 0;
-    payload = datagram.size() > RegisterFrame::headSize ? datagram.mid(RegisterFrame::headSize) : QByteArray();
-    value = decodeBigEndian(datagram.size() - RegisterFrame::headSize, payload);
+    if (datagram.size() < RegisterFrame::headSize)
+        return 0;
+    return qFromBigEndian<quint32>(datagram.constData() + 4);
 }
 
 quint64 decodeBigEndian(int n, const QByteArray& bytes)

@@ -23,16 +23,8 @@ void buildRead(QByteArray& frame, quint32 address, int length);
 void buildWrite(QByteArray& frame, quint32 address, quint64 value, int length);
 } // namespace RegisterFrame
 
-// The fields decoded from one answer datagram.
-struct RegisterAnswer
-{
-    quint32 header = 0;   // bytes 0..3, 0 when shorter than 4 bytes
-    quint32 address = 0;  // bytes 4..7, 0 when shorter than 8 bytes
-    quint64 value = 0;    // the payload as one unsigned big-endian number
-    QByteArray payload;   // everything after byte 8
-
-    void parse(const QByteArray& datagram);
-};
+// The address field of an answer (bytes 4..7); 0 when the datagram is shorter than 8 bytes.
+quint32 answerAddress(const QByteArray& datagram);
 
 // The first n bytes read as one unsigned big-endian number; 0 when there are fewer than n
 // bytes or n <= 0. Only the first 8 bytes of a longer run fit a 64-bit value.

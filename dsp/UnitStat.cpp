@@ -1,0 +1,6 @@
+#include "dsp/UnitStat.h"
+
+UnitStat::UnitStat(QWidget* parent) : QFrame(parent)
+{
+    setupUi(this);
+}

@@ -1,0 +1,232 @@
+#include "dsp/VexDA.h"
+
+#include "dsp/DspReg.h"
+
+#include <QtEndian>
+
+namespace {
+constexpr double secondsPerTick = 1e-8;
+constexpr double ticksPerSecond = 1e8;
+
+quint32 addressOf(const QVector<DspReg>& list, const char* key)
+{
+    return findRegAddress(list, QLatin1String(key));
+}
+} // namespace
+
+VexDA::VexDA(const QString& name, const QString& ipAddress, QObject* parent)
+    : VexUnit(name, ipAddress, parent), histogram(binCount, 0)
+{
+    tcpBuffer.reserve(histogramBytes);
+    measTimer.setInterval(watchIntervalMs);
+    connect(&measTimer, &QTimer::timeout, this, &VexDA::measWatch);
+    connect(this, &VexUnit::tcpDataReadySignal, this, &VexDA::tcpDataReady);
+    setMeasTimeToMax();
+    applyPreset();
+}
+
+VexDA::~VexDA() = default;
+
+quint64 VexDA::readValue(quint32 address, int length)
+{
+    readRegister(address, true, length);
+    return lastValue;
+}
+
+void VexDA::setDataTransDelay(int ms)
+{
+    writeRegister(addressOf(unitLinkRegs, "DTDelay1"), quint64(qint64(ms) * 125000), true, 4);
+}
+
+void VexDA::setMeasTimeRaw(quint64 ticks)
+{
+    writeRegister(addressOf(unitRegs, "MeasTime1"), ticks, true, 6);
+}
+
+quint64 VexDA::measTimeRaw()
+{
+    return readValue(addressOf(unitRegs, "MeasTime1"), 6);
+}
+
+void VexDA::setMeasTimeToMax()
+{
+    writeRegister(addressOf(unitRegs, "MeasTime1"), 0x0FFF, true, 2);
+    writeRegister(addressOf(unitRegs, "MeasTime2"), 0xFFFF, true, 2);
+    writeRegister(addressOf(unitRegs, "MeasTime3"), 0xFFFF, true, 2);
+}
+
+void VexDA::applyPreset()
+{
+    if (presetTypeValue == 0)
+        setMeasTimeToMax();
+    else if (presetTypeValue == 1 || presetTypeValue == 2)
+        setMeasTimeRaw(quint64(presetValueSeconds * ticksPerSecond));
+}
+
+void VexDA::setPresetType(int t)
+{
+    presetTypeValue = (t == 1 || t == 2) ? t : 0;
+    applyPreset();
+}
+
+void VexDA::setPresetValue(double s)
+{
+    presetValueSeconds = s;
+    applyPreset();
+}
+
+void VexDA::clearHistogram()
+{
+    const quint32 clear = addressOf(unitRegs, "Clear");
+    writeRegister(clear, 0, true, 2);
+    writeRegister(clear, 1, true, 2);
+    writeRegister(clear, 0, true, 2);
+}
+
+void VexDA::readTimes()
+{
+    realTime = double(readValue(addressOf(unitRegs, "RealTime1"), 6)) * secondsPerTick;
+    liveTimes.clear();
+    deadTimes.clear();
+    icrs.clear();
+    const quint32 live = addressOf(channelStatusRegs, "LiveTime1");
+    const quint32 dead = addressOf(channelStatusRegs, "DeadTime1");
+    const quint32 icr = addressOf(channelStatusRegs, "ICR1");
+    for (int c = 0; c < channelEnabled.size(); ++c) {
+        const quint32 o = quint32(channelOffsets.at(c));
+        liveTimes << double(readValue(live + o, 6)) * secondsPerTick;
+        deadTimes << double(readValue(dead + o, 6)) * secondsPerTick;
+        icrs << double(readValue(icr + o, 4));
+    }
+}
+
+void VexDA::getHistogram(int ch, quint32* dest)
+{
+    detachTcpSignals();
+    discardTcpInput();
+    writeRegister(addressOf(unitRegs, "Histgram"), quint64(ch), true, 2);
+    tcpBuffer.resize(0);
+    while (tcpBuffer.size() < histogramBytes) {
+        // Data may already sit in the socket's buffer, which a wait would not report.
+        if (tcpSocket.bytesAvailable() == 0 && !tcpSocket.waitForReadyRead(histogramChunkTimeoutMs)) {
+            unitStat.TCPTimeout->setNG();
+            unitLog("Err. Timeout waiting ans from TCP for Histgram");
+            tcpBuffer.resize(0);
+            attachTcpSignals();
+            return;
+        }
+        unitStat.TCPTimeout->setOk();
+        while (tcpSocket.bytesAvailable() > 0 && tcpBuffer.size() < histogramBytes) {
+            const int held = tcpBuffer.size();
+            const int want = int(qMin<qint64>(tcpSocket.bytesAvailable(), histogramBytes - held));
+            tcpBuffer.resize(held + want);
+            const qint64 got = tcpSocket.read(tcpBuffer.data() + held, want);
+            tcpBuffer.resize(held + int(qMax<qint64>(got, 0)));
+        }
+    }
+    storeHistogram(tcpBuffer, dest ? dest : histogram.data());
+    tcpBuffer.resize(0);
+    emit hgDataReady();
+    attachTcpSignals();
+}
+
+void VexDA::storeHistogram(const QByteArray& bytes, quint32* dest)
+{
+    qFromBigEndian<quint32>(bytes.constData(), binCount, dest);
+    hgReady = true;
+}
+
+void VexDA::tcpDataReady()
+{
+    while (tcpSocket.bytesAvailable() > 0) {
+        const int held = tcpBuffer.size();
+        const int want = int(qMin<qint64>(tcpSocket.bytesAvailable(), histogramBytes - held));
+        tcpBuffer.resize(held + want);
+        const qint64 got = tcpSocket.read(tcpBuffer.data() + held, want);
+        tcpBuffer.resize(held + int(qMax<qint64>(got, 0)));
+        if (tcpBuffer.size() == histogramBytes) {
+            storeHistogram(tcpBuffer, histogram.data());
+            tcpBuffer.resize(0);
+            emit hgDataReady();
+        }
+        if (got <= 0)
+            break;
+    }
+}
+
+void VexDA::setMcaSet(std::unique_ptr<McaSet> set)
+{
+    mcaSet = std::move(set);
+}
+
+McaSet* VexDA::makeMcaSet(int id)
+{
+    if (mcaSet && id != 0 && id == mcaSet->id)
+        return mcaSet.get();
+    mcaSet = std::make_unique<McaSet>();
+    mcaSet->id = id;
+    mcaSet->runCount = runCount;
+    mcaSet->blocks.resize(channelEnabled.size());
+    readTimes();
+    for (int c = 0; c < mcaSet->blocks.size(); ++c) {
+        McaBlock& block = mcaSet->blocks[c];
+        block.writeHead(quint64(c), busy, realTime, liveTimes.value(c), icrs.value(c));
+        quint32* bins = block.bins();
+        getHistogram(c, bins);
+        if (emulateSignal)
+            for (int i = 0; i < binCount; ++i)
+                bins[i] = quint32(i) * quint32(c + 1);
+        block.binsToWire();
+    }
+    return mcaSet.get();
+}
+
+void VexDA::setEmulateSignal(bool f)
+{
+    emulateSignal = f;
+}
+
+void VexDA::startMeasWatch()
+{
+    if (busy)
+        return;
+    busy = true;
+    checkIsBusy();
+    runCount += 1;
+    if (presetTypeValue != 0) {
+        lastRealTime = 0;
+        measTimer.start();
+    }
+}
+
+void VexDA::measWatch()
+{
+    readTimes();
+    const double d = realTime - lastRealTime;
+    if (0.5 * watchIntervalSec > d && busy) {
+        measTimer.stop();
+        busy = false;
+        makeMcaSet(runId);
+        checkIsBusy();
+    }
+    lastRealTime = realTime;
+}
+
+void VexDA::stopMeasWatch()
+{
+    if (!busy)
+        return;
+    measTimer.stop();
+    busy = false;
+    makeMcaSet(runId);
+    checkIsBusy();
+}
+
+void VexDA::checkIsBusy()
+{
+    if (reportedBusy == busy)
+        return;
+    reportedBusy = busy;
+    unitLog(QString("Changed Busy %1").arg(busy ? 1 : 0));
+    emit changedIsBusy();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "dsp/McaSet.h"
+#include "dsp/VexUnit.h"
+
+#include <QTimer>
+#include <QVector>
+
+#include <memory>
+
+// One four-channel DSP unit: presets, clearing, times, histogram transfers over TCP, the
+// watch that notices the end of a preset measurement, and per-run snapshots.
+class VexDA : public VexUnit
+{
+    Q_OBJECT
+public:
+    static constexpr int binCount = McaBlock::binCount;
+    static constexpr int histogramBytes = binCount * 4;
+    static constexpr int histogramChunkTimeoutMs = 500;
+    static constexpr quint64 maxMeasTime = Q_UINT64_C(0x0FFFFFFFFFFF);
+
+    VexDA(const QString& name, const QString& ipAddress, QObject* parent = nullptr);
+    ~VexDA() override;
+
+    void setDataTransDelay(int ms);
+    void setMeasTimeRaw(quint64 ticks);
+    quint64 measTimeRaw();
+    void setMeasTimeToMax();
+    void applyPreset();
+    void setPresetType(int t);
+    int presetType() const { return presetTypeValue; }
+    void setPresetValue(double s);
+    double presetValue() const { return presetValueSeconds; }
+    void clearHistogram();
+    void readTimes();
+    void getHistogram(int ch, quint32* dest);
+    McaSet* makeMcaSet(int id);
+    McaSet* lastMcaSet() const { return mcaSet.get(); }
+    void setMcaSet(std::unique_ptr<McaSet> set);
+
+    bool emulateSignal = false;
+    QByteArray channelEnabled;
+    QVector<int> roiStart;
+    QVector<int> roiEnd;
+    QByteArray tcpBuffer;
+    QVector<quint32> histogram;
+    bool hgReady = false;
+    bool reportedBusy = false;
+    bool busy = false;
+    int watchIntervalMs = 200;
+    double watchIntervalSec = 0.2;
+    QTimer measTimer;
+    double realTime = 0;
+    double lastRealTime = 0;
+    QVector<double> liveTimes;
+    QVector<double> deadTimes;
+    QVector<double> icrs;
+    int runId = 0;
+    int runCount = 0;
+
+signals:
+    void hgDataReady();
+    void changedIsBusy();
+
+public slots:
+    void setEmulateSignal(bool f);
+    void startMeasWatch();
+    void stopMeasWatch();
+    void checkIsBusy();
+
+private slots:
+    void tcpDataReady();
+    void measWatch();
+
+private:
+    void storeHistogram(const QByteArray& bytes, quint32* dest);
+    quint64 readValue(quint32 address, int length);
+
+    double presetValueSeconds = 1.0;
+    int presetTypeValue = 0;
+    std::unique_ptr<McaSet> mcaSet;
+};

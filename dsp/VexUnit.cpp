@@ -1,0 +1,202 @@
+#include "dsp/VexUnit.h"
+
+#include "dsp/RegisterFrame.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+#include <QtEndian>
+
+#include <cstring>
+
+quint16 VexUnit::registerPort = 4660;
+quint16 VexUnit::dataPort = 24;
+
+VexUnit::VexUnit(const QString& name, const QString& ipAddress, QObject* parent) : QObject(parent)
+{
+    unitStat.TCPStat->setRunStat(RunStat::Stay);
+    unitStat.UDPTimeout->setOk();
+    unitStat.TCPTimeout->setOk();
+
+    unitName = name;
+    unitStat.ID->setText(unitName);
+    setIpAddress(ipAddress);
+    tcpIsConnected = false;
+    udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
+    attachTcpSignals();
+}
+
+void VexUnit::setPorts(quint16 udp, quint16 tcp)
+{
+    registerPort = udp;
+    dataPort = tcp;
+}
+
+void VexUnit::setIpAddress(const QString& ip)
+{
+    ipAddress = ip;
+    hostAddress = QHostAddress(ip);
+    unitStat.IP->setText(ipAddress);
+}
+
+void VexUnit::unitLog(const QString& msg)
+{
+    emit log(QString("%1: %2").arg(unitName, msg));
+}
+
+bool VexUnit::readRegister(quint32 address, bool waitAnswer, int length)
+{
+    RegisterFrame::buildRead(request, address, length);
+    return sendRequest(address, waitAnswer);
+}
+
+bool VexUnit::writeRegister(quint32 address, quint64 value, bool waitAnswer, int length)
+{
+    RegisterFrame::buildWrite(request, address, value, length);
+    return sendRequest(address, waitAnswer);
+}
+
+bool VexUnit::sendRequest(quint32 address, bool waitAnswer)
+{
+    if (!waitAnswer) {
+        udpSocket.writeDatagram(request, hostAddress, registerPort);
+        return true;
+    }
+    // The waiting call reads the answer itself; the handler of unsolicited datagrams must not.
+    disconnect(udpHandler);
+    dropStaleDatagrams();
+    udpSocket.writeDatagram(request, hostAddress, registerPort);
+    return this->waitAnswer(answerTimeoutMs, address);
+}
+
+// Whatever is queued before a request is sent cannot answer it: a late answer to an
+// earlier request would otherwise be taken for this one.
+void VexUnit::dropStaleDatagrams()
+{
+    while (udpSocket.hasPendingDatagrams())
+        readDatagramInto(received);
+}
+
+void VexUnit::readDatagramInto(QByteArray& datagram)
+{
+    const qint64 size = udpSocket.pendingDatagramSize();
+    datagram.resize(int(qMax<qint64>(size, 0)));
+    udpSocket.readDatagram(datagram.data(), datagram.size());
+}
+
+bool VexUnit::waitAnswer(int timeoutMs, quint32 address)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (!udpSocket.hasPendingDatagrams() && !udpSocket.waitForReadyRead(int(deadline.remainingTime())))
+            break;
+        // A datagram for another address answers some other request: the settings write-back
+        // would put its value into the wrong register, so it is dropped.
+        while (udpSocket.hasPendingDatagrams()) {
+            readDatagramInto(received);
+            if (answerAddress(received) != address)
+                continue;
+            unitStat.UDPTimeout->setOk();
+            takeAnswer(received);
+            udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
+            return true;
+        }
+        if (deadline.hasExpired())
+            break;
+    }
+    unitLog(QString("Err. Timeout waiting ans from UDP for CMD [%1]").arg(address, 8, 16, QLatin1Char('0')));
+    parseAnswer(QByteArray());
+    unitStat.UDPTimeout->setNG();
+    udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
+    return false;
+}
+
+void VexUnit::parseAnswer(const QByteArray& datagram)
+{
+    lastAnswer = datagram;
+    decodeLastAnswer();
+}
+
+// Swapping instead of copying lets the two buffers be reused datagram after datagram.
+void VexUnit::takeAnswer(QByteArray& datagram)
+{
+    lastAnswer.swap(datagram);
+    decodeLastAnswer();
+}
+
+void VexUnit::decodeLastAnswer()
+{
+    lastHeader = 0;
+    lastAddress = 0;
+    lastValue = 0;
+    const uchar* bytes = reinterpret_cast<const uchar*>(lastAnswer.constData());
+    if (lastAnswer.size() >= 4)
+        lastHeader = qFromBigEndian<quint32>(bytes);
+    if (lastAnswer.size() >= 8)
+        lastAddress = qFromBigEndian<quint32>(bytes + 4);
+    const int payloadSize = qMax(0, lastAnswer.size() - RegisterFrame::headSize);
+    lastPayload.resize(payloadSize);
+    if (payloadSize > 0)
+        memcpy(lastPayload.data(), bytes + RegisterFrame::headSize, size_t(payloadSize));
+    lastValue = decodeBigEndian(payloadSize, lastPayload);
+}
+
+void VexUnit::udpDataReady()
+{
+    while (udpSocket.hasPendingDatagrams()) {
+        readDatagramInto(received);
+        takeAnswer(received);
+        emit lastUdpDataReady();
+    }
+}
+
+void VexUnit::openTcp()
+{
+    unitLog("Trying to connect via TCP");
+    tcpSocket.connectToHost(hostAddress, dataPort, QIODevice::ReadWrite);
+    unitStat.TCPStat->setRunStat(RunStat::InTransition);
+}
+
+void VexUnit::tcpConnected()
+{
+    tcpIsConnected = true;
+    unitLog("tcp connected");
+    unitStat.TCPStat->setRunStat(RunStat::Running);
+    for (qint64 n = tcpSocket.bytesAvailable(); n > 0; n = tcpSocket.bytesAvailable()) {
+        emit log(QString("On Establishing TCP connection, something in buffer [%1bytes]").arg(n));
+        tcpSocket.read(n);
+        QThread::msleep(5);
+    }
+}
+
+void VexUnit::tcpDisconnected()
+{
+    tcpIsConnected = false;
+    unitLog("tcp disconnected");
+    unitStat.TCPStat->setRunStat(RunStat::Stay);
+}
+
+void VexUnit::discardTcpInput()
+{
+    const qint64 n = tcpSocket.bytesAvailable();
+    if (n <= 0)
+        return;
+    unitLog(QString("Something left in TCP read buffer of %1 bytes are discarded").arg(n));
+    tcpSocket.read(n);
+}
+
+void VexUnit::attachTcpSignals()
+{
+    connect(&tcpSocket, &QTcpSocket::connected, this, &VexUnit::tcpConnected, Qt::UniqueConnection);
+    connect(&tcpSocket, &QTcpSocket::disconnected, this, &VexUnit::tcpDisconnected, Qt::UniqueConnection);
+    connect(&tcpSocket, &QTcpSocket::readyRead, this, &VexUnit::tcpDataReadySignal, Qt::UniqueConnection);
+    // A connection lost while the signals were detached would otherwise stay shown as up.
+    if (tcpIsConnected && tcpSocket.state() != QAbstractSocket::ConnectedState)
+        tcpDisconnected();
+}
+
+void VexUnit::detachTcpSignals()
+{
+    disconnect(&tcpSocket, &QTcpSocket::connected, this, &VexUnit::tcpConnected);
+    disconnect(&tcpSocket, &QTcpSocket::disconnected, this, &VexUnit::tcpDisconnected);
+    disconnect(&tcpSocket, &QTcpSocket::readyRead, this, &VexUnit::tcpDataReadySignal);
+}

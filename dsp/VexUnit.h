@@ -1,0 +1,76 @@
+#pragma once
+
+#include "dsp/UnitStat.h"
+
+#include <QColor>
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpSocket>
+#include <QUdpSocket>
+
+// The network end of one hardware unit: register datagrams over UDP (each waited for up to
+// 500 ms on the calling thread) and the histogram data connection over TCP, with the
+// unit's status panel.
+class VexUnit : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int answerTimeoutMs = 500;
+
+    VexUnit(const QString& name, const QString& ipAddress, QObject* parent = nullptr);
+
+    // Ports of every unit's register protocol and data connection (4660 and 24 on real units).
+    static void setPorts(quint16 udp, quint16 tcp);
+    static quint16 udpPort() { return registerPort; }
+    static quint16 tcpPort() { return dataPort; }
+
+    void setIpAddress(const QString& ip);
+    bool readRegister(quint32 address, bool waitAnswer, int length);
+    bool writeRegister(quint32 address, quint64 value, bool waitAnswer, int length);
+    bool waitAnswer(int timeoutMs, quint32 address);
+    void parseAnswer(const QByteArray& datagram);
+    void openTcp();
+    void discardTcpInput();
+    void attachTcpSignals();
+    void detachTcpSignals();
+
+    UnitStat unitStat;
+    QString unitName;
+    QString ipAddress;
+    QHostAddress hostAddress;
+    QTcpSocket tcpSocket;
+    QUdpSocket udpSocket;
+    bool tcpIsConnected = false;
+    QByteArray lastAnswer;
+    quint32 lastHeader = 0;
+    quint32 lastAddress = 0;
+    quint64 lastValue = 0;
+    QByteArray lastPayload;
+
+signals:
+    void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
+    void lastUdpDataReady();
+    void tcpDataReadySignal();
+
+private slots:
+    void udpDataReady();
+    void tcpConnected();
+    void tcpDisconnected();
+
+protected:
+    void unitLog(const QString& msg);
+
+private:
+    bool sendRequest(quint32 address, bool waitAnswer);
+    void dropStaleDatagrams();
+    void readDatagramInto(QByteArray& datagram);
+    void takeAnswer(QByteArray& datagram);
+    void decodeLastAnswer();
+
+    static quint16 registerPort;
+    static quint16 dataPort;
+
+    QByteArray request;  // reused for every datagram sent
+    QByteArray received; // reused for every datagram taken while waiting
+    QMetaObject::Connection udpHandler;
+};
