@@ -1,0 +1,121 @@
+#include "requests/RequestText.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+QString numberText(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+// Answers of 4096 counts are frequent; one buffer and no string per number keeps them cheap.
+template <typename Count> static QString joinCounts(const Count* counts, int n)
+{
+    QByteArray out;
+    out.reserve(n * 11);
+    char digits[24];
+    for (int i = 0; i < n; ++i) {
+        if (i > 0)
+            out.append(' ');
+        const auto end = std::to_chars(digits, digits + sizeof digits, counts[i]).ptr;
+        out.append(digits, int(end - digits));
+    }
+    return QString::fromLatin1(out);
+}
+
+QString countsText(const quint32* counts, int n)
+{
+    return joinCounts(counts, n);
+}
+
+QString countsText(const QVector<quint64>& counts)
+{
+    return joinCounts(counts.constData(), counts.size());
+}
+
+QString numbersText(const QVector<double>& values)
+{
+    QStringList texts;
+    texts.reserve(values.size());
+    for (double v : values)
+        texts << numberText(v);
+    return texts.join(QLatin1Char(' '));
+}
+
+QString meanText(const QVector<double>& values)
+{
+    if (values.isEmpty())
+        return numberText(0);
+    double sum = 0;
+    for (double v : values)
+        sum += numberText(v).toDouble();
+    return numberText(sum / values.size());
+}
+
+int presetTypeFromText(const QString& text)
+{
+    const QString upper = text.toUpper();
+    if (upper == "NONE")
+        return 0;
+    if (upper == "REAL")
+        return 1;
+    if (upper == "LIVE")
+        return 2;
+    const int t = text.toInt(nullptr, 10);
+    return t < 0 ? 0 : (t > 2 ? 1 : t);
+}
+
+int normalizeTypeFromText(const QString& text, int current)
+{
+    const QString upper = text.toUpper();
+    if (upper == "REAL" || upper == "0")
+        return 0;
+    if (upper == "LIVE" || upper == "1")
+        return 1;
+    if (upper == "NONE" || upper == "2")
+        return 2;
+    return current;
+}
+
+QString normalizeTypeName(int type)
+{
+    return type == 0 ? QStringLiteral("Real") : type == 1 ? QStringLiteral("Live") : QStringLiteral("None");
+}
+
+quint16 registerValueFromText(const QString& text)
+{
+    const qlonglong value = text.startsWith(QLatin1String("0x")) ? text.toLongLong(nullptr, 16)
+                                                                : text.toLongLong(nullptr, 10);
+    return quint16(value & 0xFFFF);
+}
+
+int roiBoundFromText(const QString& text)
+{
+    const double v = std::trunc(text.toDouble());
+    if (std::isnan(v))
+        return 0;
+    constexpr double lowest = std::numeric_limits<int>::min();
+    constexpr double highest = std::numeric_limits<int>::max();
+    return int(v < lowest ? lowest : (v > highest ? highest : v));
+}
+
+quint64 sumBelowEnd(const quint32* bins, int binCount, int start, int end)
+{
+    const int lo = qMax(start, 0);
+    const int hi = qMin(end, binCount);
+    quint64 total = 0;
+    for (int i = lo; i < hi; ++i)
+        total += bins[i];
+    return total;
+}
+
+quint64 sumThroughEnd(const quint32* bins, int binCount, int start, int end)
+{
+    if (end < binCount)
+        return sumBelowEnd(bins, binCount, start, end + 1);
+    return sumBelowEnd(bins, binCount, start, binCount);
+}
