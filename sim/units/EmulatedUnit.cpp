@@ -162,6 +162,6 @@ void EmulatedUnit::sendAnswer(const QByteArray& answer, const QHostAddress& to, 
         udp_->writeDatagram(answer, to, port);
         return;
     }
-    QTimer::singleShot(faults_.answerDelayMs, this,
+    QTimer::singleShot(faults_.answerDelayMs, Qt::PreciseTimer, this,
                        [this, answer, to, port] { udp_->writeDatagram(answer, to, port); });
 }

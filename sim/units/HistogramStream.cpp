@@ -7,6 +7,7 @@ HistogramStream::HistogramStream(QTcpSocket* socket, bool verbose, QObject* pare
 {
     socket_->setParent(this);
     gap_.setSingleShot(true);
+    gap_.setTimerType(Qt::PreciseTimer); // a coarse timer may fire a few per cent early
     connect(&gap_, &QTimer::timeout, this, &HistogramStream::sendPiece);
     // Whatever a client sends on this connection means nothing to the unit.
     connect(socket_, &QTcpSocket::readyRead, socket_, [this] { socket_->readAll(); });
