@@ -13,8 +13,7 @@ const QStringList done{QStringLiteral("ok")};
 
 bool ControlConsole::refuse(const QString& why)
 {
-    if (error_.isEmpty())
-        error_ = why;
+    if (error_.isEmpty()) error_ = why;
     return false;
 }
 
@@ -32,41 +31,35 @@ qint64 ControlConsole::number(const QString& text)
     bool ok = false;
     qint64 v = hex ? digits.mid(2).toLongLong(&ok, 16) : digits.toLongLong(&ok, 10);
     v = negative ? -v : v;
-    if (!ok)
-        refuse(QStringLiteral("not a number: %1").arg(text));
+    if (!ok) refuse(QStringLiteral("not a number: %1").arg(text));
     return v;
 }
 
 bool ControlConsole::onOff(const QString& text)
 {
-    if (text == QLatin1String("on"))
-        return true;
-    if (text != QLatin1String("off"))
-        refuse(QStringLiteral("on or off expected: %1").arg(text));
+    if (text == QLatin1String("on")) return true;
+    if (text != QLatin1String("off")) refuse(QStringLiteral("on or off expected: %1").arg(text));
     return false;
 }
 
 EmulatedUnit* ControlConsole::unit(const QString& text)
 {
     EmulatedUnit* u = emulator_->unit(int(number(text)));
-    if (!u)
-        refuse(QStringLiteral("no unit %1").arg(text));
+    if (!u) refuse(QStringLiteral("no unit %1").arg(text));
     return u;
 }
 
 DspUnit* ControlConsole::dspUnit(const QString& text)
 {
     DspUnit* u = emulator_->dspUnit(int(number(text)));
-    if (!u)
-        refuse(QStringLiteral("no DSP unit %1").arg(text));
+    if (!u) refuse(QStringLiteral("no DSP unit %1").arg(text));
     return u;
 }
 
 int ControlConsole::channel(const QString& text)
 {
     const qint64 ch = number(text);
-    if (ch < 0 || ch >= UnitAddresses::channelCount)
-        return refuse(QStringLiteral("no channel %1").arg(text));
+    if (ch < 0 || ch >= UnitAddresses::channelCount) return refuse(QStringLiteral("no channel %1").arg(text));
     return int(ch);
 }
 
@@ -74,8 +67,7 @@ QStringList ControlConsole::execute(const QString& line, bool* quit)
 {
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     const QStringList words = line.trimmed().split(blanks, Qt::SkipEmptyParts);
-    if (words.isEmpty())
-        return {};
+    if (words.isEmpty()) return {};
     error_.clear();
     const QString& cmd = words.first();
     QStringList out = done;
@@ -85,14 +77,12 @@ QStringList ControlConsole::execute(const QString& line, bool* quit)
         out = fault(words);
     } else if (cmd == QLatin1String("closetcp")) {
         DspUnit* u = wordCount(words, 2) ? dspUnit(words[1]) : nullptr;
-        if (u)
-            u->closeTcp();
+        if (u) u->closeTcp();
     } else if (cmd == QLatin1String("set")) {
         EmulatedUnit* u = wordCount(words, 4) ? unit(words[1]) : nullptr;
         const qint64 address = u ? number(words[2]) : 0;
         const qint64 value = u ? number(words[3]) : 0;
-        if (error_.isEmpty())
-            u->writeWord(quint32(address), quint16(value));
+        if (error_.isEmpty()) u->writeWord(quint32(address), quint16(value));
     } else if (cmd == QLatin1String("get")) {
         EmulatedUnit* u = wordCount(words, 3) ? unit(words[1]) : nullptr;
         const quint32 address = u ? quint32(number(words[2])) : 0;
@@ -129,8 +119,7 @@ QStringList ControlConsole::fault(const QStringList& words)
         return {};
     }
     EmulatedUnit* u = unit(words[1]);
-    if (!u)
-        return {};
+    if (!u) return {};
     UnitFaults f = u->faults();
     const QString& what = words[2];
     if (what == QLatin1String("pieces")) {
@@ -156,7 +145,6 @@ QStringList ControlConsole::fault(const QStringList& words)
         else
             refuse(QStringLiteral("unknown fault: %1").arg(what));
     }
-    if (error_.isEmpty())
-        u->setFaults(f);
+    if (error_.isEmpty()) u->setFaults(f);
     return done;
 }

@@ -64,19 +64,16 @@ double DspUnit::deadTimePerEvent(quint16 peakingTime)
 
 bool DspUnit::bind(quint16 udpPort, quint16 tcpPort, QString* error)
 {
-    if (!EmulatedUnit::bind(udpPort, tcpPort, error))
-        return false;
+    if (!EmulatedUnit::bind(udpPort, tcpPort, error)) return false;
     tcpPort_ = tcpPort;
-    if (!listen(error))
-        return false;
+    if (!listen(error)) return false;
     tcpPort_ = server_->serverPort();
     return true;
 }
 
 bool DspUnit::listen(QString* error)
 {
-    if (server_->listen(address(), tcpPort_))
-        return true;
+    if (server_->listen(address(), tcpPort_)) return true;
     const QString text = QStringLiteral("%1: TCP %2:%3: %4")
                              .arg(name(), address().toString())
                              .arg(tcpPort_)
@@ -90,8 +87,7 @@ bool DspUnit::listen(QString* error)
 
 void DspUnit::faultsChanged(const UnitFaults& before)
 {
-    if (faults_.refuseTcp == before.refuseTcp)
-        return;
+    if (faults_.refuseTcp == before.refuseTcp) return;
     if (faults_.refuseTcp)
         server_->close();
     else
@@ -142,8 +138,7 @@ bool DspUnit::computedWord(quint32 address, qint64 nowNs, quint16* value)
     }
     int c = 0;
     quint32 a = 0;
-    if (!channelRegister(address, &c, &a))
-        return false;
+    if (!channelRegister(address, &c, &a)) return false;
     const bool measured = model_.realTicks(nowNs) > 0;
     switch (a) {
     case A::fTotalCount1:
@@ -179,8 +174,7 @@ bool DspUnit::computedWord(quint32 address, qint64 nowNs, quint16* value)
 void DspUnit::storeWord(quint32 address, quint16 value, qint64 nowNs)
 {
     quint16 unused = 0;
-    if (computedWord(address, nowNs, &unused))
-        return; // read-only: a write changes nothing
+    if (computedWord(address, nowNs, &unused)) return; // read-only: a write changes nothing
     EmulatedUnit::storeWord(address, value, nowNs);
 
     if (address == A::start) {
@@ -194,11 +188,9 @@ void DspUnit::storeWord(quint32 address, quint16 value, qint64 nowNs)
             preset = preset << 16 | regs_.value(a);
         model_.setPreset(preset, nowNs);
     } else if (address == A::clear) {
-        if (value != 0)
-            model_.clear(nowNs);
+        if (value != 0) model_.clear(nowNs);
     } else if (address == A::histgram) {
-        if (value < A::channelCount)
-            requestedHistograms_.append(value);
+        if (value < A::channelCount) requestedHistograms_.append(value);
     } else {
         int c = 0;
         quint32 a = 0;
@@ -221,8 +213,7 @@ void DspUnit::sendHistogram(int ch)
     const QVector<quint32>& bins = model_.histogram(ch, nowNs());
     QByteArray data(A::histogramBytes, Qt::Uninitialized);
     qToBigEndian<quint32>(bins.constData(), A::histogramBins, data.data());
-    if (faults_.cutBytes >= 0)
-        data.truncate(faults_.cutBytes);
+    if (faults_.cutBytes >= 0) data.truncate(faults_.cutBytes);
     if (verbose_)
         qInfo().noquote() << name() << "histogram" << ch << data.size() << "bytes to" << streams_.size()
                           << "client(s)";

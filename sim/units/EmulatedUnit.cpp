@@ -65,11 +65,9 @@ void EmulatedUnit::storeWord(quint32 address, quint16 value, qint64 nowNs)
 quint16 EmulatedUnit::wordAt(quint32 address, qint64 nowNs)
 {
     const auto pinned = pins_.constFind(address);
-    if (pinned != pins_.constEnd())
-        return *pinned;
+    if (pinned != pins_.constEnd()) return *pinned;
     quint16 value = 0;
-    if (computedWord(address, nowNs, &value))
-        return value;
+    if (computedWord(address, nowNs, &value)) return value;
     return regs_.value(address, 0);
 }
 
@@ -101,8 +99,7 @@ void EmulatedUnit::readDatagrams()
         const qint64 size = udp_->pendingDatagramSize();
         QByteArray datagram(int(qMax<qint64>(size, 0)), Qt::Uninitialized);
         const qint64 got = udp_->readDatagram(datagram.data(), datagram.size(), &from, &port);
-        if (got < 0)
-            continue;
+        if (got < 0) continue;
         datagram.truncate(int(got));
         handle(datagram, from, port);
     }
@@ -111,14 +108,12 @@ void EmulatedUnit::readDatagrams()
 void EmulatedUnit::handle(const QByteArray& datagram, const QHostAddress& from, quint16 port)
 {
     if (requestLogLimit_ > 0) {
-        if (requests_.size() >= requestLogLimit_)
-            requests_.removeFirst();
+        if (requests_.size() >= requestLogLimit_) requests_.removeFirst();
         requests_.append(datagram);
     }
     RegisterRequest req;
     if (!req.parse(datagram)) {
-        if (verbose_)
-            qInfo().noquote() << name_ << "ignored" << datagram.toHex(' ');
+        if (verbose_) qInfo().noquote() << name_ << "ignored" << datagram.toHex(' ');
         return;
     }
     if (verbose_)
@@ -148,8 +143,7 @@ void EmulatedUnit::handle(const QByteArray& datagram, const QHostAddress& from, 
         for (int i = 0; i < req.length; i += 2) {
             const quint16 w = wordAt(req.wordAddress(i), now);
             out[i] = char(w >> 8);
-            if (i + 1 < req.length)
-                out[i + 1] = char(w & 0xFF);
+            if (i + 1 < req.length) out[i + 1] = char(w & 0xFF);
         }
         sendAnswer(answer_, from, port);
     }

@@ -19,13 +19,11 @@ HistogramStream::HistogramStream(QTcpSocket* socket, bool verbose, QObject* pare
 
 void HistogramStream::send(const QByteArray& data, int pieceBytes, int gapMs)
 {
-    if (closed_)
-        return;
+    if (closed_) return;
     pending_.append(data);
     pieceBytes_ = pieceBytes;
     gap_.setInterval(qMax(0, gapMs));
-    if (!gap_.isActive())
-        sendPiece();
+    if (!gap_.isActive()) sendPiece();
 }
 
 void HistogramStream::sendPiece()
@@ -35,14 +33,12 @@ void HistogramStream::sendPiece()
         socket_->write(pending_.constData(), n);
         pending_.remove(0, n);
     }
-    if (!pending_.isEmpty())
-        gap_.start();
+    if (!pending_.isEmpty()) gap_.start();
 }
 
 void HistogramStream::close()
 {
-    if (closed_)
-        return;
+    if (closed_) return;
     closed_ = true;
     gap_.stop();
     pending_.clear();

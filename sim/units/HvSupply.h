@@ -27,8 +27,8 @@ public:
     quint16 voltageWord(qint64 nowNs) const;
 
 private:
-    double target_;       // volts when on, sign of the polarity
-    double voltsPerNs_;   // ramp speed; 0 means at once
+    double target_;     // volts when on, sign of the polarity
+    double voltsPerNs_; // ramp speed; 0 means at once
     bool positive_;
     bool on_ = false;
     double fromVolts_ = 0; // where the running ramp started

@@ -2,7 +2,8 @@
 
 #include "UnitAddresses.h"
 
-HvUnit::HvUnit(const QString& name, const QHostAddress& address, const EmulatorConfig& config, QObject* parent)
+HvUnit::HvUnit(const QString& name, const QHostAddress& address, const EmulatorConfig& config,
+               QObject* parent)
     : EmulatedUnit(name, address, config, parent),
       supply_(config.hvTargetVolts, config.hvRampMs, config.hvPositive)
 {
@@ -23,9 +24,7 @@ bool HvUnit::computedWord(quint32 address, qint64 nowNs, quint16* value)
 
 void HvUnit::storeWord(quint32 address, quint16 value, qint64 nowNs)
 {
-    if (address == UnitAddresses::hvStat || address == UnitAddresses::hvValue)
-        return; // read-only
+    if (address == UnitAddresses::hvStat || address == UnitAddresses::hvValue) return; // read-only
     EmulatedUnit::storeWord(address, value, nowNs);
-    if (address == UnitAddresses::hvOnOff)
-        supply_.switchOn(value != 0, nowNs);
+    if (address == UnitAddresses::hvOnOff) supply_.switchOn(value != 0, nowNs);
 }

@@ -25,10 +25,10 @@ quint64 channelSeed(quint64 seed, int ch)
 } // namespace
 
 MeasurementModel::MeasurementModel(const std::array<double, channels>& rates, quint64 seed)
-    : rates_(rates),
-      samplers_{SpectrumSampler(1.0, channelSeed(seed, 0)), SpectrumSampler(1.0 + gainStep, channelSeed(seed, 1)),
-                SpectrumSampler(1.0 + 2 * gainStep, channelSeed(seed, 2)),
-                SpectrumSampler(1.0 + 3 * gainStep, channelSeed(seed, 3))},
+    : rates_(rates), samplers_{SpectrumSampler(1.0, channelSeed(seed, 0)),
+                               SpectrumSampler(1.0 + gainStep, channelSeed(seed, 1)),
+                               SpectrumSampler(1.0 + 2 * gainStep, channelSeed(seed, 2)),
+                               SpectrumSampler(1.0 + 3 * gainStep, channelSeed(seed, 3))},
       preset_(UnitAddresses::noPreset)
 {
     for (Channel& c : ch_)
@@ -43,8 +43,7 @@ void MeasurementModel::fold(qint64 nowNs)
     realAtFold_ = real;
     foldNs_ = nowNs;
     // The preset reached, the unit stops counting by itself.
-    if (real >= preset_)
-        counting_ = false;
+    if (real >= preset_) counting_ = false;
 }
 
 void MeasurementModel::start(qint64 nowNs)
@@ -92,8 +91,7 @@ bool MeasurementModel::counting(qint64 nowNs) const
 
 quint64 MeasurementModel::realTicks(qint64 nowNs) const
 {
-    if (!counting_ || realAtFold_ >= preset_)
-        return realAtFold_;
+    if (!counting_ || realAtFold_ >= preset_) return realAtFold_;
     const quint64 since = quint64(std::max<qint64>(0, nowNs - foldNs_) / nsPerTick);
     return std::min(preset_, realAtFold_ + since);
 }

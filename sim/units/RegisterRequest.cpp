@@ -6,15 +6,12 @@
 
 bool RegisterRequest::parse(const QByteArray& datagram)
 {
-    if (datagram.size() < headSize)
-        return false;
+    if (datagram.size() < headSize) return false;
     const auto* bytes = reinterpret_cast<const uchar*>(datagram.constData());
-    if (bytes[0] != versionByte)
-        return false;
+    if (bytes[0] != versionByte) return false;
     // The low nibble of the command byte carries flags a request may set; they change nothing.
     const quint8 command = bytes[1] & 0xF0;
-    if (command != readCommand && command != writeCommand)
-        return false;
+    if (command != readCommand && command != writeCommand) return false;
     write = command == writeCommand;
     length = bytes[3];
     address = qFromBigEndian<quint32>(bytes + 4);

@@ -63,8 +63,7 @@ double SpectrumSampler::probability(int bin) const
 
 void SpectrumSampler::addEvents(QVector<quint32>& bins, double expected)
 {
-    if (expected <= 0)
-        return;
+    if (expected <= 0) return;
     if (expected > eventByEventLimit) {
         addBinByBin(bins, expected);
         return;
@@ -89,8 +88,7 @@ void SpectrumSampler::addBinByBin(QVector<quint32>& bins, double expected)
     quint32* out = bins.data();
     for (int i = 0; i < int(cdf_.size()); ++i) {
         const double mean = expected * probability(i);
-        if (mean <= 0)
-            continue;
+        if (mean <= 0) continue;
         std::poisson_distribution<qint64> count(mean);
         out[i] += quint32(count(rng_));
     }

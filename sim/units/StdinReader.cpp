@@ -27,8 +27,7 @@ void StdinReader::readAvailable()
 {
     char chunk[chunkBytes];
     const ssize_t n = ::read(stdinFd, chunk, sizeof chunk);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN))
-        return;
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
     if (n <= 0) {
         finish();
         return;

@@ -9,7 +9,8 @@ UnitEmulator::UnitEmulator(const EmulatorConfig& config, QObject* parent) : QObj
     for (int i = 0; i < config_.dspUnits; ++i)
         units_.append(new DspUnit(QStringLiteral("dsp%1").arg(i), unitAddress(config_, i), config_, i, this));
     if (config_.hvUnit)
-        units_.append(new HvUnit(QStringLiteral("hv"), unitAddress(config_, config_.dspUnits), config_, this));
+        units_.append(
+            new HvUnit(QStringLiteral("hv"), unitAddress(config_, config_.dspUnits), config_, this));
 }
 
 QHostAddress UnitEmulator::unitAddress(const EmulatorConfig& config, int index)
@@ -23,17 +24,16 @@ bool UnitEmulator::start(QString* error)
 {
     if (unitAddress(config_, 0).isNull()) {
         if (error)
-            *error = QStringLiteral("the first address must be IPv4: %1").arg(config_.firstAddress.toString());
+            *error =
+                QStringLiteral("the first address must be IPv4: %1").arg(config_.firstAddress.toString());
         return false;
     }
     quint16 udp = config_.udpPort;
     quint16 tcp = config_.tcpPort;
     for (EmulatedUnit* u : qAsConst(units_)) {
-        if (!u->bind(udp, tcp, error))
-            return false;
+        if (!u->bind(udp, tcp, error)) return false;
         udp = u->udpPort();
-        if (u->tcpPort() != 0)
-            tcp = u->tcpPort();
+        if (u->tcpPort() != 0) tcp = u->tcpPort();
     }
     udpPort_ = udp;
     tcpPort_ = tcp;

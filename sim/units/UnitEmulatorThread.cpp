@@ -25,11 +25,9 @@ UnitEmulatorThread::~UnitEmulatorThread()
     delete context_;
 }
 
-template <typename F>
-void UnitEmulatorThread::run(F&& f)
+template <typename F> void UnitEmulatorThread::run(F&& f)
 {
-    if (!thread_.isRunning())
-        return;
+    if (!thread_.isRunning()) return;
     if (QThread::currentThread() == &thread_)
         f();
     else
@@ -39,8 +37,7 @@ void UnitEmulatorThread::run(F&& f)
 bool UnitEmulatorThread::start(QString* error)
 {
     if (thread_.isRunning()) {
-        if (error)
-            *error = QStringLiteral("already started");
+        if (error) *error = QStringLiteral("already started");
         return false;
     }
     thread_.start();
@@ -52,8 +49,7 @@ bool UnitEmulatorThread::start(QString* error)
         udpPort_ = emulator_->udpPort();
         tcpPort_ = emulator_->tcpPort();
     });
-    if (!ok && error)
-        *error = why;
+    if (!ok && error) *error = why;
     return ok;
 }
 
@@ -85,24 +81,21 @@ quint64 UnitEmulatorThread::regs(int unit, quint32 address, int words)
 void UnitEmulatorThread::setReg(int unit, quint32 address, quint16 value)
 {
     run([&] {
-        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr)
-            u->writeWord(address, value);
+        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr) u->writeWord(address, value);
     });
 }
 
 void UnitEmulatorThread::pinReg(int unit, quint32 address, quint16 value)
 {
     run([&] {
-        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr)
-            u->pin(address, value);
+        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr) u->pin(address, value);
     });
 }
 
 void UnitEmulatorThread::unpinReg(int unit, quint32 address)
 {
     run([&] {
-        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr)
-            u->unpin(address);
+        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr) u->unpin(address);
     });
 }
 
@@ -111,8 +104,7 @@ QVector<quint32> UnitEmulatorThread::histogram(int unit, int ch)
     QVector<quint32> bins;
     run([&] {
         DspUnit* u = emulator_ ? emulator_->dspUnit(unit) : nullptr;
-        if (u && ch >= 0 && ch < MeasurementModel::channels)
-            bins = u->histogram(ch);
+        if (u && ch >= 0 && ch < MeasurementModel::channels) bins = u->histogram(ch);
     });
     return bins;
 }
@@ -121,8 +113,7 @@ void UnitEmulatorThread::setHistogram(int unit, int ch, const QVector<quint32>& 
 {
     run([&] {
         DspUnit* u = emulator_ ? emulator_->dspUnit(unit) : nullptr;
-        if (u && ch >= 0 && ch < MeasurementModel::channels)
-            u->setHistogram(ch, bins);
+        if (u && ch >= 0 && ch < MeasurementModel::channels) u->setHistogram(ch, bins);
     });
 }
 
@@ -130,8 +121,7 @@ QList<QByteArray> UnitEmulatorThread::requests(int unit)
 {
     QList<QByteArray> list;
     run([&] {
-        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr)
-            list = u->requests();
+        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr) list = u->requests();
     });
     return list;
 }
@@ -139,8 +129,7 @@ QList<QByteArray> UnitEmulatorThread::requests(int unit)
 void UnitEmulatorThread::clearRequests(int unit)
 {
     run([&] {
-        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr)
-            u->clearRequests();
+        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr) u->clearRequests();
     });
 }
 
@@ -148,8 +137,7 @@ int UnitEmulatorThread::tcpClientCount(int unit)
 {
     int n = 0;
     run([&] {
-        if (DspUnit* u = emulator_ ? emulator_->dspUnit(unit) : nullptr)
-            n = u->tcpClientCount();
+        if (DspUnit* u = emulator_ ? emulator_->dspUnit(unit) : nullptr) n = u->tcpClientCount();
     });
     return n;
 }
@@ -158,8 +146,7 @@ UnitFaults UnitEmulatorThread::faults(int unit)
 {
     UnitFaults f;
     run([&] {
-        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr)
-            f = u->faults();
+        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr) f = u->faults();
     });
     return f;
 }
@@ -167,15 +154,13 @@ UnitFaults UnitEmulatorThread::faults(int unit)
 void UnitEmulatorThread::setFaults(int unit, const UnitFaults& faults)
 {
     run([&] {
-        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr)
-            u->setFaults(faults);
+        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr) u->setFaults(faults);
     });
 }
 
 void UnitEmulatorThread::closeTcp(int unit)
 {
     run([&] {
-        if (DspUnit* u = emulator_ ? emulator_->dspUnit(unit) : nullptr)
-            u->closeTcp();
+        if (DspUnit* u = emulator_ ? emulator_->dspUnit(unit) : nullptr) u->closeTcp();
     });
 }

@@ -59,8 +59,7 @@ public:
     void closeTcp(int unit);
 
 private:
-    template <typename F>
-    void run(F&& f);
+    template <typename F> void run(F&& f);
 
     const EmulatorConfig config_;
     QThread thread_;

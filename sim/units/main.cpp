@@ -24,8 +24,7 @@ void say(const QString& line)
 // Reads an option as a number; false with a message for one that is not.
 bool numberOption(const QCommandLineParser& p, const QString& name, double low, double high, double* value)
 {
-    if (!p.isSet(name))
-        return true;
+    if (!p.isSet(name)) return true;
     bool ok = false;
     const double v = p.value(name).toDouble(&ok);
     if (!ok || v < low || v > high) {
@@ -63,21 +62,27 @@ int main(int argc, char* argv[])
         {QStringLiteral("hv"), QStringLiteral("Emulate an HV unit too.")},
         {QStringLiteral("first-address"), QStringLiteral("IPv4 address of DSP unit 0 (default 127.0.0.2)."),
          QStringLiteral("A"), QStringLiteral("127.0.0.2")},
-        {QStringLiteral("udp-port"), QStringLiteral("UDP register port of every unit; 0 = a free one (default)."),
-         QStringLiteral("P"), "0"},
-        {QStringLiteral("tcp-port"), QStringLiteral("TCP histogram port of every DSP unit; 0 = a free one (default)."),
+        {QStringLiteral("udp-port"),
+         QStringLiteral("UDP register port of every unit; 0 = a free one (default)."), QStringLiteral("P"),
+         "0"},
+        {QStringLiteral("tcp-port"),
+         QStringLiteral("TCP histogram port of every DSP unit; 0 = a free one (default)."),
          QStringLiteral("Q"), "0"},
-        {QStringLiteral("rate"), QStringLiteral("Input counts per second of channel 0 (default 2000); "
-                                                "channel c counts 5 % x c faster."),
+        {QStringLiteral("rate"),
+         QStringLiteral("Input counts per second of channel 0 (default 2000); "
+                        "channel c counts 5 % x c faster."),
          QStringLiteral("R"), "2000"},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the histogram draws (default 1)."), QStringLiteral("S"), "1"},
-        {QStringLiteral("hv-target"), QStringLiteral("Volts the HV unit ramps to when on, 0 to 200 (default 150)."),
-         QStringLiteral("V"), "150"},
+        {QStringLiteral("seed"), QStringLiteral("Seed of the histogram draws (default 1)."),
+         QStringLiteral("S"), "1"},
+        {QStringLiteral("hv-target"),
+         QStringLiteral("Volts the HV unit ramps to when on, 0 to 200 (default 150)."), QStringLiteral("V"),
+         "150"},
         {QStringLiteral("hv-ramp-ms"), QStringLiteral("Duration of a full HV ramp in ms (default 2000)."),
          QStringLiteral("T"), "2000"},
         {QStringLiteral("hv-negative"), QStringLiteral("Negative HV polarity (default positive).")},
-        {QStringLiteral("exit-on-eof"), QStringLiteral("Quit at the end of standard input too (by default only "
-                                                       "\"quit\" or a signal ends the program).")},
+        {QStringLiteral("exit-on-eof"),
+         QStringLiteral("Quit at the end of standard input too (by default only "
+                        "\"quit\" or a signal ends the program).")},
         {QStringLiteral("verbose"), QStringLiteral("Log every datagram and connection on standard error.")},
     });
     p.process(app);
@@ -117,8 +122,7 @@ int main(int argc, char* argv[])
         bool quit = false;
         for (const QString& answer : console.execute(line, &quit))
             say(answer);
-        if (quit)
-            app.quit();
+        if (quit) app.quit();
     });
     if (p.isSet(QStringLiteral("exit-on-eof")))
         QObject::connect(&input, &StdinReader::ended, &app, &QCoreApplication::quit);

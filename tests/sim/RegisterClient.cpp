@@ -40,8 +40,7 @@ void RegisterClient::send(const QByteArray& datagram)
 
 QByteArray RegisterClient::receive(int timeoutMs)
 {
-    if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(timeoutMs))
-        return QByteArray();
+    if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(timeoutMs)) return QByteArray();
     QByteArray d(int(socket.pendingDatagramSize()), 0);
     socket.readDatagram(d.data(), d.size());
     return d;
@@ -67,8 +66,7 @@ QByteArray RegisterClient::readStream(QTcpSocket& socket, int bytes, int timeout
     const QDeadlineTimer deadline(timeoutMs);
     while (got.size() < bytes) {
         got += socket.read(bytes - got.size());
-        if (got.size() >= bytes || deadline.hasExpired())
-            break;
+        if (got.size() >= bytes || deadline.hasExpired()) break;
         socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
     }
     return got;

@@ -23,7 +23,11 @@ public:
     void send(const QByteArray& datagram);
     // The next datagram within timeoutMs, or an empty array.
     QByteArray receive(int timeoutMs = answerTimeoutMs);
-    QByteArray exchange(const QByteArray& request) { send(request); return receive(); }
+    QByteArray exchange(const QByteArray& request)
+    {
+        send(request);
+        return receive();
+    }
 
     // The answer's payload read as one big-endian number; 0 without an answer.
     quint64 read(quint32 address, int length);

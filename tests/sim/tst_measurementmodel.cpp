@@ -15,7 +15,10 @@ class TestMeasurementModel : public QObject
     static constexpr quint64 ticksPerMs = 100000;
     static constexpr double rate = 20000;
 
-    static MeasurementModel model(quint64 seed = 1) { return MeasurementModel({rate, rate, rate, rate}, seed); }
+    static MeasurementModel model(quint64 seed = 1)
+    {
+        return MeasurementModel({rate, rate, rate, rate}, seed);
+    }
 
     static quint64 total(const QVector<quint32>& bins)
     {

@@ -45,8 +45,7 @@ class TestUnitEmulator : public QObject
     bool connectTcp(QTcpSocket& s, int unit)
     {
         s.connectToHost(emu->unitAddress(unit), emu->tcpPort());
-        if (!s.waitForConnected(RegisterClient::answerTimeoutMs))
-            return false;
+        if (!s.waitForConnected(RegisterClient::answerTimeoutMs)) return false;
         // The unit registers the client in its own thread; wait for that before requesting.
         QElapsedTimer t;
         t.start();
@@ -187,8 +186,7 @@ private slots:
         while (wall.elapsed() < settleTimeoutMs) {
             QThread::msleep(pollMs);
             now = c.read(realTime1, 6);
-            if (now == last)
-                break;
+            if (now == last) break;
             last = now;
         }
         QCOMPARE(now, preset);

@@ -34,8 +34,7 @@ class TestUnitEmulatorProgram : public QObject
 
     static void stop(QProcess& p)
     {
-        if (p.state() == QProcess::NotRunning)
-            return;
+        if (p.state() == QProcess::NotRunning) return;
         p.kill();
         p.waitForFinished(startTimeoutMs);
     }
@@ -121,7 +120,8 @@ private slots:
         QUdpSocket taken;
         QVERIFY(taken.bind(QHostAddress("127.0.23.20"), 0));
         QProcess clash;
-        clash.start(exe(), {"--first-address", "127.0.23.20", "--udp-port", QString::number(taken.localPort())});
+        clash.start(exe(),
+                    {"--first-address", "127.0.23.20", "--udp-port", QString::number(taken.localPort())});
         QVERIFY(clash.waitForFinished(startTimeoutMs));
         stop(clash);
         QCOMPARE(clash.exitCode(), 1);

@@ -26,8 +26,7 @@ class TestUnitFaults : public QObject
     bool connectTcp(QTcpSocket& s, int unit, int clients = 1)
     {
         s.connectToHost(emu->unitAddress(unit), emu->tcpPort());
-        if (!s.waitForConnected(RegisterClient::answerTimeoutMs))
-            return false;
+        if (!s.waitForConnected(RegisterClient::answerTimeoutMs)) return false;
         QElapsedTimer t;
         t.start();
         while (emu->tcpClientCount(unit) < clients && t.elapsed() < RegisterClient::answerTimeoutMs)
@@ -35,7 +34,10 @@ class TestUnitFaults : public QObject
         return emu->tcpClientCount(unit) >= clients;
     }
 
-    static quint32 addressOf(const QByteArray& answer) { return qFromBigEndian<quint32>(answer.constData() + 4); }
+    static quint32 addressOf(const QByteArray& answer)
+    {
+        return qFromBigEndian<quint32>(answer.constData() + 4);
+    }
 
 private slots:
     void init()
@@ -89,7 +91,8 @@ private slots:
         UnitFaults f;
         f.wrongAddress = true;
         emu->setFaults(0, f);
-        QCOMPARE(c.exchange(RegisterClient::readRequest(mode, 2)), QByteArray::fromHex("ffc80602b40000121234"));
+        QCOMPARE(c.exchange(RegisterClient::readRequest(mode, 2)),
+                 QByteArray::fromHex("ffc80602b40000121234"));
 
         f = UnitFaults();
         f.strayDatagram = true;
