@@ -212,8 +212,7 @@ void DspUnit::sendHistogram(int ch)
 {
     // A client may be connected as far as the kernel goes while its connection still waits
     // in the event queue; it asked for this histogram, so take it in first.
-    if (server_->isListening())
-        server_->waitForNewConnection(0);
+    if (server_->isListening()) server_->waitForNewConnection(0);
     acceptClients();
     const QVector<quint32>& bins = model_.histogram(ch, nowNs());
     QByteArray data(A::histogramBytes, Qt::Uninitialized);

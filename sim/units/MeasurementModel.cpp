@@ -25,10 +25,10 @@ quint64 channelSeed(quint64 seed, int ch)
 } // namespace
 
 MeasurementModel::MeasurementModel(const std::array<double, channels>& rates, quint64 seed)
-    : rates_(rates), samplers_{SpectrumSampler(1.0, channelSeed(seed, 0)),
-                               SpectrumSampler(1.0 + gainStep, channelSeed(seed, 1)),
-                               SpectrumSampler(1.0 + 2 * gainStep, channelSeed(seed, 2)),
-                               SpectrumSampler(1.0 + 3 * gainStep, channelSeed(seed, 3))},
+    : rates_(rates), samplers_{PulseHeightSampler(1.0, channelSeed(seed, 0)),
+                               PulseHeightSampler(1.0 + gainStep, channelSeed(seed, 1)),
+                               PulseHeightSampler(1.0 + 2 * gainStep, channelSeed(seed, 2)),
+                               PulseHeightSampler(1.0 + 3 * gainStep, channelSeed(seed, 3))},
       preset_(UnitAddresses::noPreset)
 {
     for (Channel& c : ch_)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpectrumSampler.h"
+#include "PulseHeightSampler.h"
 
 #include <QVector>
 
@@ -57,7 +57,7 @@ private:
 
     std::array<double, channels> rates_;
     std::array<Channel, channels> ch_;
-    std::array<SpectrumSampler, channels> samplers_;
+    std::array<PulseHeightSampler, channels> samplers_;
     bool counting_ = false;
     quint64 preset_;
     quint64 realAtFold_ = 0;

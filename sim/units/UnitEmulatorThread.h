@@ -44,7 +44,7 @@ public:
 
     // DSP units: a channel's histogram, brought up to date.
     QVector<quint32> histogram(int unit, int ch);
-    // A known spectrum (padded or cut to 4096 bins): stays as set, with no events added,
+    // Known bins (padded or cut to 4096 bins): stays as set, with no events added,
     // until the next Clear.
     void setHistogram(int unit, int ch, const QVector<quint32>& bins);
 

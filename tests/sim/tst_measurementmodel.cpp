@@ -90,7 +90,7 @@ private slots:
                      qPrintable(QStringLiteral("%1 vs %2").arg(n).arg(expected)));
     }
 
-    void spectrumHasPeaksThatDifferPerChannel()
+    void histogramHasPeaksThatDifferPerChannel()
     {
         MeasurementModel m = model();
         m.start(0);
@@ -109,7 +109,7 @@ private slots:
         QVERIFY(ch0[100] > ch0[1000]);
     }
 
-    void sameSeedSameSpectrum()
+    void sameSeedSameHistogram()
     {
         MeasurementModel a = model(3), b = model(3), c = model(4);
         for (MeasurementModel* m : {&a, &b, &c})

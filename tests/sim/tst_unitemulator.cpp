@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(got, known);
         QCOMPARE(quint8(bytes[4 * 5]), quint8(0x05)); // bin 5 = 0x0505050C, high byte first
 
-        // A measured spectrum arrives as the unit holds it; a channel out of range sends nothing.
+        // Measured bins arrive as the unit holds it; a channel out of range sends nothing.
         clearAndStart(c);
         QThread::msleep(100);
         QVERIFY(c.write(start, 0, 2));

@@ -1,4 +1,4 @@
-#include "SpectrumSampler.h"
+#include "PulseHeightSampler.h"
 
 #include "UnitAddresses.h"
 
@@ -25,7 +25,7 @@ constexpr double eventByEventLimit = 20000;
 
 } // namespace
 
-SpectrumSampler::SpectrumSampler(double gain, quint64 seed) : rng_(seed)
+PulseHeightSampler::PulseHeightSampler(double gain, quint64 seed) : rng_(seed)
 {
     const int n = UnitAddresses::histogramBins;
     double peakArea = 0;
@@ -56,12 +56,12 @@ SpectrumSampler::SpectrumSampler(double gain, quint64 seed) : rng_(seed)
     cdf_.back() = 1.0;
 }
 
-double SpectrumSampler::probability(int bin) const
+double PulseHeightSampler::probability(int bin) const
 {
     return bin == 0 ? cdf_[0] : cdf_[bin] - cdf_[bin - 1];
 }
 
-void SpectrumSampler::addEvents(QVector<quint32>& bins, double expected)
+void PulseHeightSampler::addEvents(QVector<quint32>& bins, double expected)
 {
     if (expected <= 0) return;
     if (expected > eventByEventLimit) {
@@ -72,7 +72,7 @@ void SpectrumSampler::addEvents(QVector<quint32>& bins, double expected)
     addEventByEvent(bins, quint64(total(rng_)));
 }
 
-void SpectrumSampler::addEventByEvent(QVector<quint32>& bins, quint64 events)
+void PulseHeightSampler::addEventByEvent(QVector<quint32>& bins, quint64 events)
 {
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
     quint32* out = bins.data();
@@ -83,7 +83,7 @@ void SpectrumSampler::addEventByEvent(QVector<quint32>& bins, quint64 events)
     }
 }
 
-void SpectrumSampler::addBinByBin(QVector<quint32>& bins, double expected)
+void PulseHeightSampler::addBinByBin(QVector<quint32>& bins, double expected)
 {
     quint32* out = bins.data();
     for (int i = 0; i < int(cdf_.size()); ++i) {

@@ -5,14 +5,14 @@
 #include <random>
 #include <vector>
 
-// Draws the events of one channel into its histogram: a gamma-ray-like spectrum, a few
-// Gaussian full-energy peaks on a falling exponential background, with Poisson counts.
+// Draws the events of one channel into its histogram, gamma-ray-like: a few Gaussian
+// full-energy peaks on a falling exponential background, with Poisson counts.
 // `gain` stretches the energy scale so that channels can be told apart; the same seed gives
 // the same draws.
-class SpectrumSampler
+class PulseHeightSampler
 {
 public:
-    SpectrumSampler(double gain, quint64 seed);
+    PulseHeightSampler(double gain, quint64 seed);
 
     // Adds the events of a stretch in which `expected` events were due on average. Any split
     // of a stretch into parts gives counts of the same law, so the caller may add lazily.
