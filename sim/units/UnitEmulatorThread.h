@@ -44,8 +44,8 @@ public:
 
     // DSP units: a channel's histogram, brought up to date.
     QVector<quint32> histogram(int unit, int ch);
-    // Known bins (padded or cut to 4096 bins): stays as set, with no events added,
-    // until the next Clear.
+    // Sets known bins (padded or cut to 4096); they stay as set, with no events added, until
+    // the next Clear.
     void setHistogram(int unit, int ch, const QVector<quint32>& bins);
 
     // Every datagram the unit received, raw, in order (even those that got no answer).
