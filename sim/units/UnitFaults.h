@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Misbehaviour switched on per unit, to see how the program copes.
+struct UnitFaults
+{
+    bool noAnswer = false;      // requests are carried out, their answers are lost
+    int answerDelayMs = 0;      // answers leave this late (0: at once)
+    bool wrongAddress = false;  // the answer carries the request address + 2
+    bool strayDatagram = false; // an answer for another address goes out first
+    bool refuseTcp = false;     // no listening: new TCP connections are refused
+    int cutBytes = -1;          // histograms end after this many bytes (negative: whole)
+    int pieceBytes = 0;         // histograms go out in pieces of this size (0: in one go)
+    int pieceGapMs = 0;         // pause between two pieces
+    bool emergency = false;     // HV unit: emergency bits set in the status word
+};
