@@ -72,6 +72,8 @@ bool VexUnit::sendRequest(quint32 address, bool waitAnswer)
 // earlier request would otherwise be taken for this one.
 void VexUnit::dropStaleDatagrams()
 {
+    if (udpSocket.state() != QAbstractSocket::BoundState)
+        return;
     while (udpSocket.hasPendingDatagrams())
         readDatagramInto(received);
 }
