@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui_Body.h"
+#include "zephra/AMsg.h"
 
 #include <QColor>
 #include <QFrame>
@@ -18,6 +19,9 @@ public:
 signals:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
 
+public slots:
+    void anyAsk(AMsg msg);
+
 private:
     void setUpZephra();
 
@@ -25,5 +29,7 @@ private:
     QColor alertColor;
     QColor rcvLogColor;
     Zephra* zephra = nullptr;
+    QString dataLinkIp;
+    int dataLinkPort = 0;
     int normalizeType = 2;
 };
