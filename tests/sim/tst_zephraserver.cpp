@@ -60,12 +60,8 @@ private slots:
                                            << QByteArray("System>ctrl1 Er: Wrong key\n");
         QTest::newRow("no keys at all") << "empty.keys" << 0 << QByteArray("ctrl1 \n")
                                         << QByteArray("System>ctrl1 Er: Wrong key\n");
-        QTest::newRow("name only") << "three.keys" << 0 << QByteArray("ctrl1\n")
-                                   << QByteArray("System>ctrl1 Er: Wrong key\n");
         QTest::newRow("message as first line") << "three.keys" << 0 << QByteArray("ctrl1>Tavik Hello\n")
                                                << QByteArray("System>? Er: Log-in needs \"name key\"\n");
-        QTest::newRow("System is no name") << "three.keys" << 0 << QByteArray("System alpha\n")
-                                           << QByteArray("System>? Er: Log-in needs \"name key\"\n");
     }
 
     void refusesWrongKeysAndCloses()

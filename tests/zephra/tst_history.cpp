@@ -64,15 +64,6 @@ private slots:
         QCOMPARE(historyText(), QString("A: A\nP: 7000\nA: B\nA: A\n"));
     }
 
-    void unwritableHistoryIsSilent()
-    {
-        QVERIFY(QDir().mkdir(History::fileName));
-        Zephra z;
-        edit(z, "hostLE", "A");
-        QVERIFY(QFileInfo(History::fileName).isDir());
-        QVERIFY(QDir().rmdir(History::fileName));
-    }
-
 private:
     static bool writeFile(const QByteArray& content)
     {

@@ -1,12 +1,10 @@
 #include "sim/LineClient.h"
 #include "sim/StandInServer.h"
-#include "zephra/ConnectStat.h"
 #include "zephra/Zephra.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -143,46 +141,6 @@ private slots:
         QCOMPARE(w.status(), QString("Connecting"));
         QCOMPARE(wNotReady.count(), 0);
         QCOMPARE(slow.notes().filter("connection from").size(), 1);
-    }
-
-    void unreachableServerStaysDisconnectedUntilItIsUp()
-    {
-        quint16 port;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-            port = probe.serverPort();
-        }
-        Client c(port);
-        QSignalSpy failed(&c.zephra, &Zephra::vlog);
-        c.zephra.connectToZephra();
-        QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, waitMs);
-        QCOMPARE(c.status(), QString("Disconnected"));
-        QVERIFY(c.logs.isEmpty());
-
-        ServerConfig config = standInConfig("server.keys", 2);
-        config.port = port;
-        StandInServer server(config);
-        QVERIFY2(server.started, qPrintable(server.error));
-        QSignalSpy ready(&c.zephra, &Zephra::zephraIsReady);
-        c.button()->click();
-        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, waitMs);
-        QCOMPARE(c.status(), QString("Connected"));
-    }
-
-    void connectStatLeavesWidgetsAloneForOtherStates()
-    {
-        QLabel label("L");
-        QPushButton button("B");
-        ConnectStat stat;
-        stat.setWidgets(&label, &button);
-        stat.setState(7);
-        QCOMPARE(stat.currentState(), 7);
-        QCOMPARE(label.text(), QString("L"));
-        QCOMPARE(button.text(), QString("B"));
-        QSignalSpy askDisconnect(&stat, &ConnectStat::askDisconnect);
-        button.click();
-        QCOMPARE(askDisconnect.count(), 1);
     }
 };
 
