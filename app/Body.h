@@ -3,6 +3,7 @@
 #include "dsp/ChannelRef.h"
 #include "dsp/VexDAs.h"
 #include "ui_Body.h"
+#include "zephra/AMsg.h"
 
 #include <QColor>
 #include <QFrame>
@@ -21,6 +22,9 @@ public:
 signals:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
 
+public slots:
+    void anyAsk(AMsg msg);
+
 private:
     void setUpZephra();
     void setUpDspGroup();
@@ -29,6 +33,8 @@ private:
     QColor alertColor;
     QColor rcvLogColor;
     Zephra* zephra = nullptr;
+    QString dataLinkIp;
+    int dataLinkPort = 0;
     VexDAs vexDAs;
     QVector<ChannelRef> channels;
     int normalizeType = 2;

@@ -1,6 +1,275 @@
 #include "zephra/Zephra.h"
 
-Zephra::Zephra(QWidget* parent) : QFrame(parent)
+#include "zephra/ConnectStat.h"
+#include "zephra/History.h"
+#include "zephra/ZephraWire.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTcpSocket>
+#include <QTextStream>
+
+Zephra::Zephra(QWidget* parent) : QFrame(parent), sndLogColor(0, 200, 120)
 {
+    qRegisterMetaType<AMsg>("AMsg");
     ui.setupUi(this);
+
+    registerCommands();
+
+    connectStat = new ConnectStat;
+    connectStat->setWidgets(ui.statusL, ui.connectB);
+    connectStat->setState(ConnectStat::Disconnected);
+    connect(connectStat, &ConnectStat::askConnect, this, &Zephra::connectToZephra);
+    connect(connectStat, &ConnectStat::askDisconnect, this, &Zephra::connectToZephra);
+
+    socket = new QTcpSocket;
+    connect(socket, &QTcpSocket::connected, this, &Zephra::connectedToZephra);
+    connect(socket, &QTcpSocket::disconnected, this, &Zephra::disconnectedFromZephra);
+    connect(socket, &QTcpSocket::readyRead, this, &Zephra::receive);
+    // A refused or unreachable server leaves the state as it is; the verbose log tells why.
+    connect(socket, &QTcpSocket::errorOccurred, this,
+            [this]() { emit vlog(QString("zephra socket: %1").arg(socket->errorString())); });
+
+    connect(ui.hostLE, &QLineEdit::editingFinished, this, &Zephra::newHost);
+    connect(ui.portLE, &QLineEdit::editingFinished, this, &Zephra::newPort);
+}
+
+Zephra::~Zephra()
+{
+    // Closed here rather than from destroyed(): by then this object is no Zephra any more.
+    socket->disconnect(this);
+    closeConnection();
+    socket->deleteLater();
+    connectStat->deleteLater();
+}
+
+void Zephra::setFields(const QString& host, const QString& port, const QString& name, const QString& keyFile)
+{
+    ui.hostLE->setText(host);
+    ui.portLE->setText(port);
+    ui.nameOnZephraLE->setText(name);
+    ui.keyFileLE->setText(keyFile);
+}
+
+bool Zephra::loggedIn() const
+{
+    return connectStat->currentState() == ConnectStat::Connected;
+}
+
+QString Zephra::sendLine(const QString& from, const QString& fromSub, const QString& to, const QString& body)
+{
+    const QString line = ZephraWire::formatLine(from, fromSub, to, body);
+    if (!loggedIn())
+        return ZephraWire::notReady(line);
+    socket->write(ZephraWire::encode(line));
+    if (logSendingMsg)
+        emit log(QString("---- Snd %1").arg(line), sndLogColor);
+    return line;
+}
+
+QString Zephra::sendFrom(const QString& sub, const QString& to, const QString& body)
+{
+    return sendLine(ui.nameOnZephraLE->text(), sub, to, body);
+}
+
+void Zephra::sendAnswer(const AMsg& msg, const QString& text)
+{
+    emit sendingAnsToZephra(sendLine(msg.toNode, msg.toSub, msg.from, ZephraWire::answerBody(msg.cmd, text)));
+}
+
+void Zephra::sendEvent(const QString& sub, const QString& event)
+{
+    emit sendingEventToZephra(sendFrom(sub, ZephraWire::systemNode, "_" + event));
+}
+
+void Zephra::sendAsk(const QString& sub, const QString& to, const QString& cmd, const QString& params)
+{
+    emit sendingAskToZephra(sendFrom(sub, to, ZephraWire::askBody(cmd, params)));
+}
+
+void Zephra::registerCommands()
+{
+    for (const Command& c : CommandTable::tavikCommands())
+        addCommand(c.id, c.name, c.help);
+}
+
+void Zephra::addCommand(int id, const QString& name, const QString& help)
+{
+    commands.addCommand(id, name, help);
+}
+
+int Zephra::idOf(const QString& name) const
+{
+    return commands.idOf(name);
+}
+
+QString Zephra::helpOf(const QString& name) const
+{
+    return commands.helpOf(name);
+}
+
+QString Zephra::commandList() const
+{
+    return commands.commandList();
+}
+
+void Zephra::dispatch(const QString& line)
+{
+    AMsg msg;
+    msg.parse(line);
+    msg.id = idOf(msg.cmd);
+    if (!msg.valid)
+        return;
+
+    switch (msg.id) {
+    case CommandTable::Help:
+        answerHelp(msg);
+        return;
+    case CommandTable::Hello:
+        sendAnswer(msg, CommandTable::helloText(ui.nameOnZephraLE->text()));
+        return;
+    case CommandTable::IsBusy:
+        sendAnswer(msg, QString::number(isBusy ? 1 : 0));
+        return;
+    default:
+        break;
+    }
+
+    switch (msg.type) {
+    case AMsg::Ans:
+        emit anyAns(msg);
+        break;
+    case AMsg::Event:
+        emit anyEvent(msg);
+        break;
+    case AMsg::Ask:
+        emit anyAsk(msg);
+        break;
+    default:
+        break;
+    }
+}
+
+void Zephra::answerHelp(const AMsg& msg)
+{
+    sendAnswer(msg, commands.helpText(msg.params));
+}
+
+void Zephra::connectToZephra()
+{
+    if (loggedIn()) {
+        socket->close();
+        return;
+    }
+    // A connection already under way (or open, awaiting the log-in) is left to finish.
+    if (socket->state() != QAbstractSocket::UnconnectedState)
+        return;
+    const quint16 port = static_cast<quint16>(ui.portLE->text().toInt(nullptr, 10));
+    socket->connectToHost(ui.hostLE->text(), port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+}
+
+void Zephra::setBusy(bool f)
+{
+    if (f == isBusy)
+        return;
+    sendEvent(QString(), QString("ChangedIsBusy %1").arg(f ? 1 : 0));
+    isBusy = f;
+}
+
+bool Zephra::busy()
+{
+    return isBusy;
+}
+
+void Zephra::setLogSendingMsg(bool f)
+{
+    logSendingMsg = f;
+}
+
+void Zephra::connectedToZephra()
+{
+    // The server speaks first: its challenge arrives through receive().
+}
+
+void Zephra::disconnectedFromZephra()
+{
+    connectStat->setState(ConnectStat::Disconnected);
+    emit zephraIsNotReady();
+}
+
+void Zephra::closeConnection()
+{
+    socket->close();
+}
+
+void Zephra::receive()
+{
+    while (socket->canReadLine()) {
+        const QString line = ZephraWire::decode(socket->readLine());
+        emit vlog(QString("msg from zephra[%1]").arg(line.simplified()));
+        switch (connectStat->currentState()) {
+        case ConnectStat::Disconnected:
+            sendKey(line);
+            connectStat->setState(ConnectStat::Connecting);
+            break;
+        case ConnectStat::Connecting:
+            if (!line.startsWith(ZephraWire::okPrefix(ui.nameOnZephraLE->text()))) {
+                socket->disconnectFromHost();
+                return; // whatever else is buffered belongs to a refused log-in
+            }
+            connectStat->setState(ConnectStat::Connected);
+            emit zephraIsReady();
+            emit log("Connected To Zephra");
+            break;
+        case ConnectStat::Connected:
+            dispatch(line);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Zephra::sendKey(const QString& challenge)
+{
+    loadKeys();
+    if (keys.isEmpty()) {
+        emit log("I have no key to exchange with Zephra.");
+        return;
+    }
+    const QString name = ui.nameOnZephraLE->text();
+    const QString key = keys.at(ZephraWire::keyIndex(ZephraWire::challengeNumber(challenge), keys.size()));
+    socket->write(QString("%1 %2\n").arg(name, key).toLatin1());
+    emit log(QString("sending key [%1][%2]").arg(name, key));
+}
+
+void Zephra::loadKeys()
+{
+    keys.clear();
+    const QString path = QFileInfo(ui.keyFileLE->text()).absoluteFilePath();
+    emit log(QString("opening key file [%1]").arg(path));
+    QFile file(ui.keyFileLE->text());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        emit log(QString("Can't open key file [%1]").arg(path));
+        return;
+    }
+    QTextStream in(&file);
+    while (!in.atEnd())
+        keys << in.readLine().simplified();
+}
+
+void Zephra::newHost()
+{
+    QString host, port;
+    History::read(host, port);
+    if (ui.hostLE->text() != host)
+        History::append(QString("A: %1\n").arg(ui.hostLE->text()));
+}
+
+void Zephra::newPort()
+{
+    QString host, port;
+    History::read(host, port);
+    if (ui.portLE->text() != port)
+        History::append(QString("P: %1\n").arg(ui.portLE->text()));
 }

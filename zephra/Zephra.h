@@ -1,16 +1,82 @@
 #pragma once
 
 #include "ui_Zephra.h"
+#include "zephra/AMsg.h"
+#include "zephra/CommandTable.h"
 
+#include <QColor>
 #include <QFrame>
+#include <QStringList>
 
-// The message-server client widget of the main window's top row.
+class ConnectStat;
+class QTcpSocket;
+
+// The message-server client widget of the main window's top row: holds the connection,
+// logs in with a key from the key file, answers Hello, Help and IsBusy itself and hands
+// every other message on by its kind.
 class Zephra : public QFrame
 {
     Q_OBJECT
 public:
     explicit Zephra(QWidget* parent = nullptr);
+    ~Zephra() override;
+
+    // Field texts from the configuration; not an edit, so nothing goes to the history.
+    void setFields(const QString& host, const QString& port, const QString& name, const QString& keyFile);
+
+    QString sendLine(const QString& from, const QString& fromSub, const QString& to, const QString& body);
+    QString sendFrom(const QString& sub, const QString& to, const QString& body);
+    void sendAnswer(const AMsg& msg, const QString& text);
+    void sendEvent(const QString& sub, const QString& event);
+    void sendAsk(const QString& sub, const QString& to, const QString& cmd, const QString& params = QString());
+
+    void registerCommands();
+    void addCommand(int id, const QString& name, const QString& help);
+    int idOf(const QString& name) const;
+    QString helpOf(const QString& name) const;
+    QString commandList() const;
+    void dispatch(const QString& line);
+    void answerHelp(const AMsg& msg);
+
+signals:
+    void zephraIsReady();
+    void zephraIsNotReady();
+    void anyAns(AMsg amsg);
+    void anyEvent(AMsg amsg);
+    void anyAsk(AMsg amsg);
+    void anyMsg(AMsg amsg);
+    void notice(const QString& msg, int timeout = 0, bool warn = false);
+    void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
+    void vlog(const QString& msg, const QColor& c = QColor(0, 0, 0));
+    void sendingAnsToZephra(const QString& ans);
+    void sendingEventToZephra(const QString& msg);
+    void sendingAskToZephra(const QString& msg);
+
+private slots:
+    void connectedToZephra();
+    void disconnectedFromZephra();
+    void closeConnection();
+    void receive();
+    void newHost();
+    void newPort();
+
+public slots:
+    void connectToZephra();
+    void setBusy(bool f);
+    bool busy();
+    void setLogSendingMsg(bool f);
 
 private:
+    bool loggedIn() const;
+    void sendKey(const QString& challenge);
+    void loadKeys();
+
     Ui_Zephra ui;
+    QColor sndLogColor;
+    QStringList keys;
+    QTcpSocket* socket = nullptr;
+    ConnectStat* connectStat = nullptr;
+    bool isBusy = false;
+    CommandTable commands;
+    bool logSendingMsg = false;
 };

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTcpSocket>
+#include <QTest>
+
+// A raw line client for tests. It waits by running the event loop, so objects of the
+// test's own thread (a Zephra widget) keep working meanwhile.
+class LineClient
+{
+public:
+    static constexpr int waitMs = 5000;
+
+    bool open(quint16 port)
+    {
+        socket.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
+        return spinUntil([this]() { return socket.state() == QAbstractSocket::ConnectedState; });
+    }
+
+    // The next line with its line end; empty when none arrived in time.
+    QByteArray readLine(int timeoutMs = waitMs)
+    {
+        spinUntil([this]() { return socket.canReadLine(); }, timeoutMs);
+        return socket.canReadLine() ? socket.readLine() : QByteArray();
+    }
+
+    void send(const QByteArray& bytes)
+    {
+        socket.write(bytes);
+        socket.flush();
+    }
+
+    // Reads the challenge and answers it; true when the server accepted.
+    bool logIn(const QByteArray& name, const QByteArray& key)
+    {
+        if (readLine().isEmpty())
+            return false;
+        send(name + ' ' + key + '\n');
+        return readLine().startsWith("System>" + name + " Ok:");
+    }
+
+    bool closedByPeer()
+    {
+        return spinUntil([this]() { return socket.state() == QAbstractSocket::UnconnectedState; });
+    }
+
+    template <typename Pred> static bool spinUntil(Pred done, int timeoutMs = waitMs)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!done() && !deadline.hasExpired())
+            QTest::qWait(5);
+        return done();
+    }
+
+    QTcpSocket socket;
+};
+
+inline bool writeTextFile(const QString& name, const QByteArray& content)
+{
+    QFile f(name);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}

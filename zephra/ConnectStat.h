@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+class QLabel;
+class QPushButton;
+
+// The connection state of the server client, shown on its status label and Connect button.
+class ConnectStat : public QObject
+{
+    Q_OBJECT
+public:
+    enum State { Disconnected = 0, Connecting = 1, Connected = 2 };
+
+    explicit ConnectStat(QObject* parent = nullptr);
+
+    void setWidgets(QLabel* label, QPushButton* button);
+    void setState(int state);
+    int currentState() const { return state; }
+
+signals:
+    void askConnect();
+    void askDisconnect();
+
+private slots:
+    void connectBClicked();
+
+private:
+    QLabel* label = nullptr;
+    QPushButton* button = nullptr;
+    int state = Disconnected;
+};
