@@ -19,6 +19,9 @@ public:
     explicit Body(QWidget* parent = nullptr);
     ~Body() override;
 
+    const VexDAs& dspGroup() const { return vexDAs; }
+    const QVector<ChannelRef>& channelList() const { return channels; }
+
 signals:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
 

@@ -27,6 +27,15 @@ VexDA::VexDA(const QString& name, const QString& ipAddress, QObject* parent)
 
 VexDA::~VexDA() = default;
 
+quint64 VexDA::ticksFromSeconds(double seconds)
+{
+    constexpr quint64 largest = Q_UINT64_C(0xFFFFFFFFFFFF);
+    const double ticks = seconds * ticksPerSecond;
+    if (!(ticks > 0)) // also NaN
+        return 0;
+    return ticks >= double(largest) ? largest : quint64(ticks);
+}
+
 quint64 VexDA::readValue(quint32 address, int length)
 {
     readRegister(address, true, length);
@@ -60,7 +69,7 @@ void VexDA::applyPreset()
     if (presetTypeValue == 0)
         setMeasTimeToMax();
     else if (presetTypeValue == 1 || presetTypeValue == 2)
-        setMeasTimeRaw(quint64(presetValueSeconds * ticksPerSecond));
+        setMeasTimeRaw(ticksFromSeconds(presetValueSeconds));
 }
 
 void VexDA::setPresetType(int t)

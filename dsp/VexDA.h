@@ -20,6 +20,9 @@ public:
     static constexpr quint64 maxMeasTime = Q_UINT64_C(0x0FFFFFFFFFFF);
 
     VexDA(const QString& name, const QString& ipAddress, QObject* parent = nullptr);
+
+    // Seconds as 10 ns ticks, held within what the 48-bit time registers can take.
+    static quint64 ticksFromSeconds(double seconds);
     ~VexDA() override;
 
     void setDataTransDelay(int ms);
