@@ -23,7 +23,7 @@ int CommandTable::idOf(const QString& name) const
     for (const Command& c : commands)
         if (c.name == name)
             return c.id;
-    return unknownId;
+    return CmdUnknown;
 }
 
 QString CommandTable::helpOf(const QString& name) const
@@ -53,7 +53,7 @@ QString CommandTable::helpText(const QStringList& params) const
     if (params.isEmpty())
         return "Commands : " + commandList();
     const QString name = params.first();
-    if (idOf(name) == unknownId)
+    if (idOf(name) == CmdUnknown)
         return QString("Er: Command [%1] not found.").arg(name);
     return ": " + helpOf(name);
 }
@@ -61,52 +61,52 @@ QString CommandTable::helpText(const QStringList& params) const
 const QVector<Command>& CommandTable::tavikCommands()
 {
     static const QVector<Command> rows = {
-        {0, "Hello", "Answer greeting message"},
-        {1, "Help", "Show help message"},
-        {2, "IsBusy", "Answer if Tavik is busy"},
-        {4, "GetMCALength", "Get Length of a MCA(histgram)"},
-        {5, "GetPeakingTime", "Get Peaking time of a ch. GetPeakingtime [ch No]"},
-        {6, "RunStart", "Start Measurement with clear Histgram"},
-        {7, "Resume", "Start Measurement without clear Histgram"},
-        {8, "RunStop", "Stop Measurement"},
-        {9, "Clear", "Clear Histgram"},
-        {10, "Start", "Start Measurement without clear Histgram"},
-        {11, "Stop", "Stop Measurement"},
-        {12, "GetMCAs", "Get MCA(histgram)s of all chs via 2nd connection"},
-        {13, "SetNormalizeType", "Set Normalize Type. Real, Live, None, 0, 1, 2"},
-        {14, "GetNormalizeType", "Get Normalize Type. Real, Live, None"},
-        {15, "SetPresetType",
+        {CmdHello, "Hello", "Answer greeting message"},
+        {CmdHelp, "Help", "Show help message"},
+        {CmdIsBusy, "IsBusy", "Answer if Tavik is busy"},
+        {CmdGetMCALength, "GetMCALength", "Get Length of a MCA(histgram)"},
+        {CmdGetPeakingTime, "GetPeakingTime", "Get Peaking time of a ch. GetPeakingtime [ch No]"},
+        {CmdRunStart, "RunStart", "Start Measurement with clear Histgram"},
+        {CmdResume, "Resume", "Start Measurement without clear Histgram"},
+        {CmdRunStop, "RunStop", "Stop Measurement"},
+        {CmdClear, "Clear", "Clear Histgram"},
+        {CmdStart, "Start", "Start Measurement without clear Histgram"},
+        {CmdStop, "Stop", "Stop Measurement"},
+        {CmdGetMCAs, "GetMCAs", "Get MCA(histgram)s of all chs via 2nd connection"},
+        {CmdSetNormalizeType, "SetNormalizeType", "Set Normalize Type. Real, Live, None, 0, 1, 2"},
+        {CmdGetNormalizeType, "GetNormalizeType", "Get Normalize Type. Real, Live, None"},
+        {CmdSetPresetType, "SetPresetType",
          "Set Preset Type 0, 1, 2 (None, Real, Live). Live is not avaliable and treat as Real."},
-        {16, "GetPresetType", "Get Preset Type 0, 1, 2 (None, Real, Live)."},
-        {17, "SetPresetValue", "Set Preset Value (sec)"},
-        {18, "GetPresetValue", "Get Preset Value (sec)"},
-        {21, "SetROI", "Set ROI of a Ch"},
-        {22, "SetROIs", "Set ROIs of all Chs"},
-        {23, "GetROI", "Get ROI of a Ch"},
-        {24, "GetROIs", "Get ROIs of all Chs"},
-        {25, "GetValue", "Get Value of a Ch in ROI (same as GetValueInROI)"},
-        {26, "GetValueInROI", "Get Value of a Ch in ROI (same as GetValue)"},
-        {27, "GetValues", "Get Values of all Chs in ROI (same as GetValuesInROI)"},
-        {28, "GetValuesInROI", "Get Values of all Chs in ROI (same as GetValues)"},
-        {19, "GetRealTime", "Get mean Real Times of all DSPs"},
-        {20, "GetLiveTime", "Get mean Live Times of all chs of all DSPs"},
-        {33, "GetRealTimes", "Get Real Times of all DSPs"},
-        {34, "GetLiveTimes", "Get Live Times of all chs of all DSPs"},
-        {35, "GetDeadTimes", "Get Dead Times of all chs of all DSPs"},
-        {29, "HVStart", "Ask Start HV (HV On)"},
-        {30, "HVStop", "Ask Stop HV (HV Off)"},
-        {31, "HVStat2", "Ask status of HV unit"},
-        {32, "HVVol", "Ask HV Voltage"},
-        {36, "GetThreshold", "Get Thresold of a ch  (returns dummy value)"},
-        {37, "GetCalibration", "Get Calibraiont of a ch  (returns dummy value)"},
-        {38, "GetDynamicRange", "Get DynamicRange of a ch  (returns dummy value)"},
-        {39, "GetPreAMPGain", "Get PreAMPGain of a ch  (returns dummy value)"},
-        {3, "GetDataLinkCh", "Get IP and Port of Data Link Ch"},
-        {40, "Status", "Show status of DSP"},
-        {41, "SetConfig", "Set config of DSP"},
-        {42, "GetHistgram", "Get Histgram of a Ch"},
-        {44, "GetMeasTimeInSec", "Get Meas Time in sec"},
-        {43, "SetMeasTimeInSec", "Set Meas Time in sec"},
+        {CmdGetPresetType, "GetPresetType", "Get Preset Type 0, 1, 2 (None, Real, Live)."},
+        {CmdSetPresetValue, "SetPresetValue", "Set Preset Value (sec)"},
+        {CmdGetPresetValue, "GetPresetValue", "Get Preset Value (sec)"},
+        {CmdSetROI, "SetROI", "Set ROI of a Ch"},
+        {CmdSetROIs, "SetROIs", "Set ROIs of all Chs"},
+        {CmdGetROI, "GetROI", "Get ROI of a Ch"},
+        {CmdGetROIs, "GetROIs", "Get ROIs of all Chs"},
+        {CmdGetValue, "GetValue", "Get Value of a Ch in ROI (same as GetValueInROI)"},
+        {CmdGetValueInROI, "GetValueInROI", "Get Value of a Ch in ROI (same as GetValue)"},
+        {CmdGetValues, "GetValues", "Get Values of all Chs in ROI (same as GetValuesInROI)"},
+        {CmdGetValuesInROI, "GetValuesInROI", "Get Values of all Chs in ROI (same as GetValues)"},
+        {CmdGetRealTime, "GetRealTime", "Get mean Real Times of all DSPs"},
+        {CmdGetLiveTime, "GetLiveTime", "Get mean Live Times of all chs of all DSPs"},
+        {CmdGetRealTimes, "GetRealTimes", "Get Real Times of all DSPs"},
+        {CmdGetLiveTimes, "GetLiveTimes", "Get Live Times of all chs of all DSPs"},
+        {CmdGetDeadTimes, "GetDeadTimes", "Get Dead Times of all chs of all DSPs"},
+        {CmdHVStart, "HVStart", "Ask Start HV (HV On)"},
+        {CmdHVStop, "HVStop", "Ask Stop HV (HV Off)"},
+        {CmdHVStat2, "HVStat2", "Ask status of HV unit"},
+        {CmdHVVol, "HVVol", "Ask HV Voltage"},
+        {CmdGetThreshold, "GetThreshold", "Get Thresold of a ch  (returns dummy value)"},
+        {CmdGetCalibration, "GetCalibration", "Get Calibraiont of a ch  (returns dummy value)"},
+        {CmdGetDynamicRange, "GetDynamicRange", "Get DynamicRange of a ch  (returns dummy value)"},
+        {CmdGetPreAMPGain, "GetPreAMPGain", "Get PreAMPGain of a ch  (returns dummy value)"},
+        {CmdGetDataLinkCh, "GetDataLinkCh", "Get IP and Port of Data Link Ch"},
+        {CmdStatus, "Status", "Show status of DSP"},
+        {CmdSetConfig, "SetConfig", "Set config of DSP"},
+        {CmdGetHistgram, "GetHistgram", "Get Histgram of a Ch"},
+        {CmdGetMeasTimeInSec, "GetMeasTimeInSec", "Get Meas Time in sec"},
+        {CmdSetMeasTimeInSec, "SetMeasTimeInSec", "Set Meas Time in sec"},
     };
     return rows;
 }

@@ -9,8 +9,6 @@
 class CommandTable
 {
 public:
-    enum BuiltIn { Hello = 0, Help = 1, IsBusy = 2 };
-    static constexpr int unknownId = 46;
 
     // Refuses a row whose identifier or name is already there, with a debug diagnostic.
     bool addCommand(int id, const QString& name, const QString& help);

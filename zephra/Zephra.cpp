@@ -122,13 +122,13 @@ void Zephra::dispatch(const QString& line)
         return;
 
     switch (msg.id) {
-    case CommandTable::Help:
+    case CmdHelp:
         answerHelp(msg);
         return;
-    case CommandTable::Hello:
+    case CmdHello:
         sendAnswer(msg, CommandTable::helloText(ui.nameOnZephraLE->text()));
         return;
-    case CommandTable::IsBusy:
+    case CmdIsBusy:
         sendAnswer(msg, QString::number(isBusy ? 1 : 0));
         return;
     default:

@@ -25,11 +25,11 @@ private slots:
         for (const Command& c : t.rows())
             ids.insert(c.id);
         QCOMPARE(ids.size(), 45);
-        QVERIFY(!ids.contains(45) && !ids.contains(CommandTable::unknownId));
+        QVERIFY(!ids.contains(45) && !ids.contains(int(CmdUnknown)));
         QCOMPARE(t.idOf("GetDataLinkCh"), 3);
         QCOMPARE(t.idOf("GetRealTime"), 19);
         QCOMPARE(t.idOf("SetMeasTimeInSec"), 43);
-        QCOMPARE(t.idOf("getmcalength"), CommandTable::unknownId);
+        QCOMPARE(t.idOf("getmcalength"), int(CmdUnknown));
         QCOMPARE(t.helpOf("GetThreshold"), QString("Get Thresold of a ch  (returns dummy value)"));
         QVERIFY(t.helpOf("Nope").isEmpty());
     }
@@ -55,7 +55,7 @@ private slots:
         QVERIFY(!t.addCommand(3, "Hello", "z"));
         QCOMPARE(t.rows().size(), 45);
         QCOMPARE(t.helpOf("Hello"), QString("Answer greeting message"));
-        QCOMPARE(t.idOf("Other"), CommandTable::unknownId);
+        QCOMPARE(t.idOf("Other"), int(CmdUnknown));
     }
 
     void leavesMarkedAndEmptyNamesOutOfTheList()
