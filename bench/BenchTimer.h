@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QString>
+#include <QTextStream>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+// Times two ways of doing the same exchange in alternating rounds, so that both see the
+// same machine load, and reports the median time per operation of each and their ratio.
+class BenchPair
+{
+public:
+    BenchPair(int rounds, int perRound) : rounds(rounds), perRound(perRound) {}
+
+    // Returns the ratio measured/reference.
+    double run(const QString& name, const std::function<void()>& measured, const std::function<void()>& reference)
+    {
+        std::vector<double> a, b;
+        for (int r = 0; r < rounds; ++r) {
+            a.push_back(timePerOp(measured));
+            b.push_back(timePerOp(reference));
+        }
+        const double ma = median(a), mb = median(b);
+        QTextStream(stdout) << QString("%1: %2 us, bare %3 us, ratio %4\n")
+                                   .arg(name, -34)
+                                   .arg(ma, 0, 'f', 1)
+                                   .arg(mb, 0, 'f', 1)
+                                   .arg(ma / mb, 0, 'f', 2);
+        return ma / mb;
+    }
+
+private:
+    double timePerOp(const std::function<void()>& op) const
+    {
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < perRound; ++i)
+            op();
+        return double(t.nsecsElapsed()) / 1000.0 / perRound;
+    }
+
+    static double median(std::vector<double> v)
+    {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    }
+
+    int rounds;
+    int perRound;
+};
+
+// Runs the event loop until `done` holds or the time is up.
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
