@@ -51,16 +51,6 @@ void Body::setUpZephra()
         zephra->connectToZephra();
 }
 
-// Stands in for the request dispatcher until the handlers exist: every request that the
-// server client does not answer itself is unknown here.
-void Body::anyAsk(AMsg msg)
-{
-    if (ui.LogMsgFromZephra->isChecked())
-        emit log(QString(":::: Rcv %1").arg(msg.line), rcvLogColor);
-    zephra->sendAnswer(msg, "Er: Unknown Command");
-    emit log(QString("**** Er: %1").arg(msg.cmd));
-}
-
 void Body::setUpDspGroup()
 {
     VexUnit::setPorts(quint16(configStore.value("VEX_UDP_PORT", "4660").toUInt()),
@@ -95,6 +85,7 @@ void Body::setUpDspGroup()
         unit->openTcp();
         vexDAs.append(unit);
     }
+    connect(&vexDAs, &VexDAs::changedIsBusy, this, &Body::changedVexDABusy);
     for (VexDA* unit : vexDAs.units())
         unit->setDataTransDelay(0);
     ui.EmulateSignal->setChecked(isFlagSet(configStore.value("EMULATE_DSP_SIGNAL", "0")));

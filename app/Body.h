@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QVector>
 
+class VexDA;
 class Zephra;
 
 // The main window and main controller: owns every subsystem and wires them in a fixed order.
@@ -26,11 +27,50 @@ signals:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
 
 public slots:
+    void changedVexDABusy();
     void anyAsk(AMsg msg);
+    void askGetMCALength(AMsg msg);
+    void askGetPeakingTime(AMsg msg);
+    void askClear(AMsg msg);
+    void askStart(AMsg msg, bool clearHgm);
+    void askStop(AMsg msg);
+    void askSetNormalizeType(AMsg msg);
+    void askGetNormalizeType(AMsg msg);
+    void askSetPresetType(AMsg msg);
+    void askGetPresetType(AMsg msg);
+    void askSetPresetValue(AMsg msg);
+    void askGetPresetValue(AMsg msg);
+    void askStatus(AMsg msg);
+    void askSetConfig(AMsg msg);
+    void askSetROI(AMsg msg);
+    void askSetROIs(AMsg msg);
+    void askGetROI(AMsg msg);
+    void askGetROIs(AMsg msg);
+    void askGetValue(AMsg msg);
+    void askGetValues(AMsg msg);
+    void askGetRealTime(AMsg msg);
+    void askGetLiveTime(AMsg msg);
+    void askGetRealTimes(AMsg msg);
+    void askGetLiveTimes(AMsg msg);
+    void askGetDeadTimes(AMsg msg);
+    void askGetHistgram(AMsg msg);
+    void askGetMeasTimeInSec(AMsg msg);
+    void askSetMeasTimeInSec(AMsg msg);
 
 private:
     void setUpZephra();
     void setUpDspGroup();
+
+    // Parameter checks shared by the handlers; each answers the request when it fails.
+    bool checkParamCount(const AMsg& msg, int n);
+    int checkMaxParams(const AMsg& msg, int n);
+    int checkElementNo(const AMsg& msg, int n);
+    static QString paramAt(const AMsg& msg, int i);
+    // The unit named by the request's sub-address, or null after answering that there is none.
+    VexDA* unitOfSubAddress(const AMsg& msg);
+    bool resolveRegisterRequest(const AMsg& msg, int channelFromParams, VexDA*& unit, int& ch, quint32& address);
+    QVector<double> readRealTimes();
+    QVector<double> readChannelTimes(bool live);
 
     Ui_Body ui;
     QColor alertColor;

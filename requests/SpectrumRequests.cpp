@@ -1,0 +1,185 @@
+#include "app/Body.h"
+
+#include "dsp/DspReg.h"
+#include "dsp/RegisterFrame.h"
+#include "dsp/VexDA.h"
+#include "requests/RequestText.h"
+#include "zephra/Zephra.h"
+
+#include <utility>
+
+namespace {
+constexpr int binCount = VexDA::binCount;
+
+quint32 read32(VexDA* unit, quint32 address)
+{
+    unit->readRegister(address, true, 4);
+    return quint32(decodeBigEndian(4, unit->lastPayload));
+}
+
+// The start and end of an ROI from two parameter texts, swapped into order.
+std::pair<int, int> roiFrom(const QString& startText, const QString& endText)
+{
+    int start = roiBoundFromText(startText);
+    int end = roiBoundFromText(endText);
+    if (start > end)
+        std::swap(start, end);
+    return {start, end};
+}
+} // namespace
+
+void Body::askGetHistgram(AMsg msg)
+{
+    const int e = checkElementNo(msg, 1);
+    if (e < 0)
+        return;
+    const ChannelRef& ref = channels.at(e);
+    ref.unit->getHistogram(ref.ch, nullptr);
+    zephra->sendAnswer(msg, countsText(ref.unit->histogram.constData(), binCount));
+}
+
+void Body::askGetValue(AMsg msg)
+{
+    const int e = checkElementNo(msg, 1);
+    if (e < 0)
+        return;
+    const ChannelRef& ref = channels.at(e);
+    VexDA* unit = ref.unit;
+    unit->getHistogram(ref.ch, nullptr);
+    if (!unit->hgReady) {
+        zephra->sendAnswer(msg, "0 Er: data transfer");
+        return;
+    }
+    const int lo = unit->roiStart.at(ref.ch);
+    const int hi = qMin(unit->roiEnd.at(ref.ch), binCount);
+    emit log(QString("sum in [%1 %2] of elm %3").arg(lo).arg(hi).arg(ref.ch));
+    zephra->sendAnswer(msg, QString::number(sumBelowEnd(unit->histogram.constData(), binCount, lo, hi)));
+}
+
+void Body::askGetValues(AMsg msg)
+{
+    for (VexDA* unit : vexDAs.units())
+        unit->readTimes();
+    const quint32 totalCountAddress = findRegAddress(channelStatusRegs, QStringLiteral("FTotalCount1"));
+    const quint32 icrAddress = findRegAddress(channelStatusRegs, QStringLiteral("ICR1"));
+    QVector<quint64> totals, rois, totalCounts, icrs;
+    quint64 grandTotal = 0;
+    for (const ChannelRef& ref : qAsConst(channels)) {
+        VexDA* unit = ref.unit;
+        unit->getHistogram(ref.ch, nullptr);
+        if (!unit->hgReady) {
+            zephra->sendAnswer(msg, "0 Er: data transfer");
+            return;
+        }
+        const quint32* bins = unit->histogram.constData();
+        const quint64 roi = sumThroughEnd(bins, binCount, unit->roiStart.at(ref.ch), unit->roiEnd.at(ref.ch));
+        const quint32 offset = quint32(channelOffsets.at(ref.ch));
+        totals << sumBelowEnd(bins, binCount, 0, binCount);
+        rois << roi;
+        totalCounts << read32(unit, totalCountAddress + offset);
+        icrs << read32(unit, icrAddress + offset);
+        grandTotal += roi;
+    }
+    zephra->sendAnswer(msg, QString("%1 %2 %3 %4 %5")
+                                .arg(grandTotal)
+                                .arg(countsText(totals), countsText(rois), countsText(totalCounts),
+                                     countsText(icrs)));
+}
+
+void Body::askSetROI(AMsg msg)
+{
+    const int e = checkElementNo(msg, 3);
+    if (e < 0)
+        return;
+    const auto [start, end] = roiFrom(paramAt(msg, 1), paramAt(msg, 2));
+    const ChannelRef& ref = channels.at(e);
+    ref.unit->roiStart[ref.ch] = start;
+    ref.unit->roiEnd[ref.ch] = end;
+    zephra->sendAnswer(msg, "Ok:");
+}
+
+void Body::askSetROIs(AMsg msg)
+{
+    const int n = msg.params.size();
+    if (n != 2 && n != 2 * channels.size()) {
+        zephra->sendAnswer(msg, "Er: num of params");
+        return;
+    }
+    for (int i = 0; i < channels.size(); ++i) {
+        const int first = n == 2 ? 0 : 2 * i;
+        const auto [start, end] = roiFrom(paramAt(msg, first), paramAt(msg, first + 1));
+        const ChannelRef& ref = channels.at(i);
+        ref.unit->roiStart[ref.ch] = start;
+        ref.unit->roiEnd[ref.ch] = end;
+    }
+    zephra->sendAnswer(msg, "Ok:");
+}
+
+void Body::askGetROI(AMsg msg)
+{
+    const int e = checkElementNo(msg, 1);
+    if (e < 0)
+        return;
+    const ChannelRef& ref = channels.at(e);
+    zephra->sendAnswer(msg, QString("%1 %2").arg(ref.unit->roiStart.at(ref.ch)).arg(ref.unit->roiEnd.at(ref.ch)));
+}
+
+void Body::askGetROIs(AMsg msg)
+{
+    if (!checkParamCount(msg, 0))
+        return;
+    QStringList bounds;
+    for (const ChannelRef& ref : qAsConst(channels))
+        bounds << QString::number(ref.unit->roiStart.at(ref.ch)) << QString::number(ref.unit->roiEnd.at(ref.ch));
+    zephra->sendAnswer(msg, bounds.join(' '));
+}
+
+QVector<double> Body::readRealTimes()
+{
+    QVector<double> times;
+    for (VexDA* unit : vexDAs.units()) {
+        unit->readTimes();
+        times << unit->realTime;
+    }
+    return times;
+}
+
+QVector<double> Body::readChannelTimes(bool live)
+{
+    for (VexDA* unit : vexDAs.units())
+        unit->readTimes();
+    QVector<double> times;
+    for (const ChannelRef& ref : qAsConst(channels))
+        times << (live ? ref.unit->liveTimes : ref.unit->deadTimes).value(ref.ch);
+    return times;
+}
+
+void Body::askGetRealTimes(AMsg msg)
+{
+    if (checkParamCount(msg, 0))
+        zephra->sendAnswer(msg, numbersText(readRealTimes()));
+}
+
+void Body::askGetRealTime(AMsg msg)
+{
+    if (checkParamCount(msg, 0))
+        zephra->sendAnswer(msg, meanText(readRealTimes()));
+}
+
+void Body::askGetLiveTimes(AMsg msg)
+{
+    if (checkParamCount(msg, 0))
+        zephra->sendAnswer(msg, numbersText(readChannelTimes(true)));
+}
+
+void Body::askGetLiveTime(AMsg msg)
+{
+    if (checkParamCount(msg, 0))
+        zephra->sendAnswer(msg, meanText(readChannelTimes(true)));
+}
+
+void Body::askGetDeadTimes(AMsg msg)
+{
+    if (checkParamCount(msg, 0))
+        zephra->sendAnswer(msg, numbersText(readChannelTimes(false)));
+}
