@@ -62,6 +62,8 @@ QString Zephra::sendLine(const QString& from, const QString& fromSub, const QStr
     if (!loggedIn())
         return ZephraWire::notReady(line);
     socket->write(ZephraWire::encode(line));
+    // Out now, not when the event loop next turns: a handler may go on waiting for units.
+    socket->flush();
     if (logSendingMsg)
         emit log(QString("---- Snd %1").arg(line), sndLogColor);
     return line;
