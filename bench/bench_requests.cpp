@@ -1,0 +1,199 @@
+#include "BenchTimer.h"
+#include "EchoNode.h"
+#include "StandInServer.h"
+#include "sim/units/UnitEmulatorThread.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUdpSocket>
+#include <QtEndian>
+
+// Requests through the stand-in server to the real program, each beside the bare message
+// round trip plus the bare unit exchanges that request needs, measured in the same run.
+namespace {
+constexpr int dspUnits = 16;
+constexpr int bareUnit = dspUnits; // an extra emulated unit for the bare exchanges
+constexpr quint32 mode = 0xB4000010, histgram = 0xB400004A;
+constexpr int waitMs = 5000;
+const QByteArray key = "bench-key";
+
+QByteArray request(quint32 head, quint32 address, quint16 value = 0, bool write = false)
+{
+    QByteArray d(write ? 10 : 8, '\0');
+    qToBigEndian<quint32>(head, d.data());
+    qToBigEndian<quint32>(address, d.data() + 4);
+    if (write)
+        qToBigEndian<quint16>(value, d.data() + 8);
+    return d;
+}
+
+// A client of the message server on this thread, waiting without an event loop.
+struct Client
+{
+    QTcpSocket socket;
+    QByteArray name;
+
+    QByteArray line()
+    {
+        while (!socket.canReadLine())
+            if (!socket.waitForReadyRead(waitMs))
+                qFatal("no line from the server");
+        return socket.readLine();
+    }
+
+    bool logIn(quint16 port, const QByteArray& as)
+    {
+        name = as;
+        socket.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
+        if (!socket.waitForConnected(waitMs))
+            return false;
+        line();
+        socket.write(name + ' ' + key + '\n');
+        return line().startsWith("System>" + name + " Ok:");
+    }
+
+    // Sends one request and returns its answer line, skipping events.
+    QByteArray ask(const QByteArray& to, const QByteArray& body)
+    {
+        socket.write(name + '>' + to + ' ' + body + '\n');
+        socket.flush();
+        for (;;) {
+            QByteArray l = line();
+            if (!l.contains(">System "))
+                return l;
+        }
+    }
+};
+
+struct BareUnit
+{
+    QUdpSocket udp;
+    QTcpSocket tcp;
+    QHostAddress address;
+    quint16 port = 0;
+    QByteArray buffer = QByteArray(65536, '\0');
+
+    void exchange(const QByteArray& datagram)
+    {
+        udp.writeDatagram(datagram, address, port);
+        if (!udp.hasPendingDatagrams())
+            udp.waitForReadyRead(waitMs);
+        udp.readDatagram(buffer.data(), buffer.size());
+    }
+
+    void read() { exchange(request(0xFFC00602, mode)); }
+
+    void fetchHistogram()
+    {
+        exchange(request(0xFF800702, histgram, 0, true));
+        qint64 held = 0;
+        while (held < 16384) {
+            if (tcp.bytesAvailable() == 0 && !tcp.waitForReadyRead(waitMs))
+                qFatal("bare histogram timed out");
+            held += tcp.read(buffer.data() + held, 16384 - held);
+        }
+    }
+};
+
+void stop(QProcess& p)
+{
+    p.terminate();
+    if (!p.waitForFinished(waitMs))
+        p.kill();
+    p.waitForFinished(waitMs);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString tavikExe = QDir(QCoreApplication::applicationDirPath()).filePath("../tavik");
+
+    EmulatorConfig emuConfig;
+    emuConfig.firstAddress = QHostAddress("127.0.42.2");
+    emuConfig.dspUnits = dspUnits + 1;
+    UnitEmulatorThread emu(emuConfig);
+    QString error;
+    if (!emu.start(&error))
+        qFatal("%s", qPrintable(error));
+
+    QTemporaryDir dir;
+    auto writeFile = [&](const QString& name, const QByteArray& content) {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+    };
+    writeFile("server.keys", key + '\n');
+    writeFile("Tavik.key", key + '\n');
+    StandInServer server(standInConfig(dir.filePath("server.keys"), 0));
+    if (!server.started)
+        qFatal("%s", qPrintable(server.error));
+    QByteArray config = QString("ZEPHRA_IP 127.0.0.1\nZEPHRA_PORT %1\nCONNECT_TO_ZEPHRA 1\n"
+                                "VEX_UDP_PORT %2\nVEX_TCP_PORT %3\n")
+                            .arg(server.port)
+                            .arg(emu.udpPort())
+                            .arg(emu.tcpPort())
+                            .toLatin1();
+    for (int u = 0; u < dspUnits; ++u)
+        config += QString("VEXDA dsp%1 %2 1 1 1 1\n").arg(u + 1).arg(emu.unitAddress(u).toString()).toLatin1();
+    writeFile("config.cfg", config);
+
+    EchoThread echo(server.port, "echo", key);
+    QProcess tavik;
+    tavik.setWorkingDirectory(dir.path());
+    tavik.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tavik.start(tavikExe, {"-platform", "offscreen", "-e"});
+    Client client;
+    if (!echo.ready() || !tavik.waitForStarted(waitMs) || !client.logIn(server.port, "bench"))
+        qFatal("set-up failed");
+    for (int i = 0; !client.ask("Tavik", "Hello").contains("@Hello Hello!"); ++i) {
+        if (i > 100)
+            qFatal("the program did not log in");
+        QThread::msleep(100);
+    }
+
+    BareUnit bare;
+    bare.address = emu.unitAddress(bareUnit);
+    bare.port = emu.udpPort();
+    bare.tcp.connectToHost(bare.address, emu.tcpPort());
+    if (!bare.tcp.waitForConnected(waitMs) || !waitUntil([&] { return emu.tcpClientCount(bareUnit) == 1; }))
+        qFatal("no bare TCP connection");
+    client.ask("Tavik", "GetValues"); // every unit has sent a histogram once
+
+    QTextStream(stdout) << QString("Requests to tavik over %1 emulated units x 4 channels; median per request\n")
+                               .arg(dspUnits);
+    auto bareMessage = [&] { client.ask("echo", "Ping"); };
+    BenchPair status(9, 200);
+    status.run("Status Mode", [&] { client.ask("Tavik.dsp1", "Status Mode"); },
+               [&] {
+                   bareMessage();
+                   bare.read();
+               });
+    BenchPair histogram(9, 60);
+    histogram.run("GetHistgram 0", [&] { client.ask("Tavik", "GetHistgram 0"); },
+                  [&] {
+                      bareMessage();
+                      bare.fetchHistogram();
+                  });
+    BenchPair values(5, 3);
+    values.run("GetValues", [&] { client.ask("Tavik", "GetValues"); },
+               [&] {
+                   bareMessage();
+                   for (int i = 0; i < dspUnits * 13; ++i)
+                       bare.read();
+                   for (int e = 0; e < dspUnits * 4; ++e) {
+                       bare.fetchHistogram();
+                       bare.read();
+                       bare.read();
+                   }
+               });
+    QTextStream(stdout) << QString("%1\n").arg("bare message round trip (for scale)");
+    BenchPair scale(5, 200);
+    scale.run("message round trip", bareMessage, bareMessage);
+    stop(tavik);
+    return 0;
+}
