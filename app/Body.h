@@ -9,6 +9,8 @@
 #include <QFrame>
 #include <QVector>
 
+#include <functional>
+
 class VexDA;
 class Zephra;
 
@@ -69,6 +71,7 @@ private:
     // The unit named by the request's sub-address, or null after answering that there is none.
     VexDA* unitOfSubAddress(const AMsg& msg);
     bool resolveRegisterRequest(const AMsg& msg, int channelFromParams, VexDA*& unit, int& ch, quint32& address);
+    void answerPresetOfAllUnits(const AMsg& msg, const std::function<QString(const VexDA*)>& textOf);
     QVector<double> readRealTimes();
     QVector<double> readChannelTimes(bool live);
 

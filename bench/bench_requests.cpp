@@ -1,3 +1,4 @@
+#include "BareUnit.h"
 #include "BenchTimer.h"
 #include "EchoNode.h"
 #include "StandInServer.h"
@@ -9,27 +10,14 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QUdpSocket>
-#include <QtEndian>
 
 // Requests through the stand-in server to the real program, each beside the bare message
 // round trip plus the bare unit exchanges that request needs, measured in the same run.
 namespace {
 constexpr int dspUnits = 16;
 constexpr int bareUnit = dspUnits; // an extra emulated unit for the bare exchanges
-constexpr quint32 mode = 0xB4000010, histgram = 0xB400004A;
 constexpr int waitMs = 5000;
 const QByteArray key = "bench-key";
-
-QByteArray request(quint32 head, quint32 address, quint16 value = 0, bool write = false)
-{
-    QByteArray d(write ? 10 : 8, '\0');
-    qToBigEndian<quint32>(head, d.data());
-    qToBigEndian<quint32>(address, d.data() + 4);
-    if (write)
-        qToBigEndian<quint16>(value, d.data() + 8);
-    return d;
-}
 
 // A client of the message server on this thread, waiting without an event loop.
 struct Client
@@ -65,36 +53,6 @@ struct Client
             QByteArray l = line();
             if (!l.contains(">System "))
                 return l;
-        }
-    }
-};
-
-struct BareUnit
-{
-    QUdpSocket udp;
-    QTcpSocket tcp;
-    QHostAddress address;
-    quint16 port = 0;
-    QByteArray buffer = QByteArray(65536, '\0');
-
-    void exchange(const QByteArray& datagram)
-    {
-        udp.writeDatagram(datagram, address, port);
-        if (!udp.hasPendingDatagrams())
-            udp.waitForReadyRead(waitMs);
-        udp.readDatagram(buffer.data(), buffer.size());
-    }
-
-    void read() { exchange(request(0xFFC00602, mode)); }
-
-    void fetchHistogram()
-    {
-        exchange(request(0xFF800702, histgram, 0, true));
-        qint64 held = 0;
-        while (held < 16384) {
-            if (tcp.bytesAvailable() == 0 && !tcp.waitForReadyRead(waitMs))
-                qFatal("bare histogram timed out");
-            held += tcp.read(buffer.data() + held, 16384 - held);
         }
     }
 };
@@ -177,7 +135,7 @@ int main(int argc, char* argv[])
     histogram.run("GetHistgram 0", [&] { client.ask("Tavik", "GetHistgram 0"); },
                   [&] {
                       bareMessage();
-                      bare.fetchHistogram();
+                      bare.fetchHistogram(0);
                   });
     BenchPair values(5, 3);
     values.run("GetValues", [&] { client.ask("Tavik", "GetValues"); },
@@ -186,7 +144,7 @@ int main(int argc, char* argv[])
                    for (int i = 0; i < dspUnits * 13; ++i)
                        bare.read();
                    for (int e = 0; e < dspUnits * 4; ++e) {
-                       bare.fetchHistogram();
+                       bare.fetchHistogram(0);
                        bare.read();
                        bare.read();
                    }

@@ -13,15 +13,6 @@ quint32 startAddress()
 {
     return findRegAddress(unitRegs, QStringLiteral("Start"));
 }
-
-// Answers the common text of all units, or the first with the list of all when they differ.
-QString commonOrMismatch(const QStringList& texts)
-{
-    for (const QString& t : texts)
-        if (t != texts.first())
-            return QString("%1 Er: Preset Types are different. (%2)").arg(texts.first(), texts.join(' '));
-    return texts.first();
-}
 } // namespace
 
 void Body::askClear(AMsg msg)
@@ -85,6 +76,12 @@ void Body::askSetPresetType(AMsg msg)
 
 void Body::askGetPresetType(AMsg msg)
 {
+    answerPresetOfAllUnits(msg, [](const VexDA* unit) { return QString::number(unit->presetType()); });
+}
+
+// Answers the text every unit gives, or the first with the list of all when they differ.
+void Body::answerPresetOfAllUnits(const AMsg& msg, const std::function<QString(const VexDA*)>& textOf)
+{
     if (!checkParamCount(msg, 0))
         return;
     if (vexDAs.units().isEmpty()) {
@@ -92,9 +89,15 @@ void Body::askGetPresetType(AMsg msg)
         return;
     }
     QStringList texts;
-    for (VexDA* unit : vexDAs.units())
-        texts << QString::number(unit->presetType());
-    zephra->sendAnswer(msg, commonOrMismatch(texts));
+    for (const VexDA* unit : vexDAs.units())
+        texts << textOf(unit);
+    for (const QString& t : qAsConst(texts))
+        if (t != texts.first()) {
+            zephra->sendAnswer(
+                msg, QString("%1 Er: Preset Types are different. (%2)").arg(texts.first(), texts.join(' ')));
+            return;
+        }
+    zephra->sendAnswer(msg, texts.first());
 }
 
 void Body::askSetPresetValue(AMsg msg)
@@ -109,16 +112,7 @@ void Body::askSetPresetValue(AMsg msg)
 
 void Body::askGetPresetValue(AMsg msg)
 {
-    if (!checkParamCount(msg, 0))
-        return;
-    if (vexDAs.units().isEmpty()) {
-        zephra->sendAnswer(msg, "Er: No DSPs are managed");
-        return;
-    }
-    QStringList texts;
-    for (VexDA* unit : vexDAs.units())
-        texts << numberText(unit->presetValue());
-    zephra->sendAnswer(msg, commonOrMismatch(texts));
+    answerPresetOfAllUnits(msg, [](const VexDA* unit) { return numberText(unit->presetValue()); });
 }
 
 void Body::askSetNormalizeType(AMsg msg)
