@@ -92,13 +92,13 @@ private slots:
 
         LineClient ctrl;
         QVERIFY(ctrl.open(server.port) && ctrl.logIn("ctrl1", "k1"));
-        ctrl.send("ctrl1>Tav2 GetMCALength 1\n");
-        QCOMPARE(ctrl.readLine(), QByteArray("Tav2>ctrl1 @GetMCALength Er: Unknown Command\n"));
-        const QTextBlock sent = logLine(body, "---- Snd Tav2>ctrl1 @GetMCALength Er: Unknown Command");
+        ctrl.send("ctrl1>Tav2 NoSuchCommand 1\n");
+        QCOMPARE(ctrl.readLine(), QByteArray("Tav2>ctrl1 @NoSuchCommand Er: Unknown Command\n"));
+        const QTextBlock sent = logLine(body, "---- Snd Tav2>ctrl1 @NoSuchCommand Er: Unknown Command");
         QVERIFY(sent.isValid());
         QCOMPARE(colourOf(sent), QColor(0, 200, 120));
-        QVERIFY(logLine(body, "**** Er: GetMCALength").isValid());
-        QVERIFY(!logLine(body, ":::: Rcv ctrl1>Tav2 GetMCALength 1").isValid());
+        QVERIFY(logLine(body, "**** Er: NoSuchCommand").isValid());
+        QVERIFY(!logLine(body, ":::: Rcv ctrl1>Tav2 NoSuchCommand 1").isValid());
 
         child<QCheckBox>(body, "LogMsgFromZephra")->setChecked(true);
         child<QCheckBox>(body, "LogMsgToZephra")->setChecked(false);
