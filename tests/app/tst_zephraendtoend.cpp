@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(words.last(), QByteArray("SetMeasTimeInSec"));
         QCOMPARE(lines[1], QByteArray("Tavik.dsp1>ctrl2 @Help Er: Command [Nope] not found."));
         QCOMPARE(lines[2], QByteArray("Tavik.dsp1>ctrl2 @IsBusy 0"));
-        QCOMPARE(lines[3], QByteArray("Tavik.dsp1>ctrl2 @GetMCALength Er: Unknown Command"));
+        QCOMPARE(lines[3], QByteArray("Tavik.dsp1>ctrl2 @GetMCALength Er: No DSPs are managed"));
 
         QCOMPARE(tavik.state(), QProcess::Running);
         stop(tavik);
