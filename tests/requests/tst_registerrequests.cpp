@@ -191,7 +191,12 @@ private slots:
         rig->emu->setReg(0, A::mode, 12);
         QCOMPARE(ask("Status Mode", "dsp1"), QString("Mode 12 0xc"));
 
-        // An answer for another address is dropped.
+        // An answer for another address is dropped: a stray one before the right one is
+        // passed over, a wrong one alone leaves nothing.
+        UnitFaults stray;
+        stray.strayDatagram = true;
+        rig->emu->setFaults(0, stray);
+        QCOMPARE(ask("Status Mode", "dsp1"), QString("Mode 12 0xc"));
         UnitFaults misaddressed;
         misaddressed.wrongAddress = true;
         rig->emu->setFaults(0, misaddressed);

@@ -101,6 +101,20 @@ private slots:
             QCOMPARE(ask(QString("GetHistgram %1").arg(e)), joinedCounts(bins(e)));
     }
 
+    void histogramAfterTheConnectionIsLost()
+    {
+        setBins(0, ramp(2));
+        const QString before = joinedCounts(bins(0));
+        QCOMPARE(ask("GetHistgram 0"), before);
+        rig->emu->closeTcp(0);
+        setBins(0, ramp(5));
+        QCOMPARE(ask("GetHistgram 0"), before); // what the program last received
+        QVERIFY(rig->ctrl.noAnswerWithin(300));
+        QCOMPARE(ask("GetValue 0"), QString::number(sumOf(ramp(2), 0, 2047)));
+        setBins(3, ramp(7));
+        QCOMPARE(ask("GetHistgram 3"), joinedCounts(bins(3))); // the other unit is still reached
+    }
+
     void valuesInAKnownSpectrum()
     {
         setBins(0, QVector<quint32>(4096, 1));
