@@ -74,13 +74,10 @@ public:
         QDeadlineTimer deadline(answerWaitMs);
         while (!deadline.hasExpired()) {
             const QByteArray raw = lines.readLine(int(qMax<qint64>(1, deadline.remainingTime())));
-            if (raw.isEmpty())
-                break;
+            if (raw.isEmpty()) break;
             const ReceivedLine line = take(raw);
-            if (line.kind != ReceivedLine::Answer)
-                continue;
-            if (line.from == "Tavik.end" && line.cmd == "Hello")
-                return answers;
+            if (line.kind != ReceivedLine::Answer) continue;
+            if (line.from == "Tavik.end" && line.cmd == "Hello") return answers;
             answers << (line.cmd == cmd ? line.text : QString("<@%1 %2>").arg(line.cmd, line.text));
         }
         answers << "<no end of the answers in time>";
@@ -92,8 +89,7 @@ public:
     QString ask(const QString& request, const QString& sub = QString())
     {
         const QStringList answers = answersTo(request, sub);
-        if (answers.size() == 1)
-            return answers.first();
+        if (answers.size() == 1) return answers.first();
         return QString("<%1 answers: %2>").arg(answers.size()).arg(answers.join(" | "));
     }
 
@@ -105,12 +101,10 @@ public:
             lines.send("ctrl>Tavik.end Hello\n");
             for (;;) {
                 const QByteArray raw = lines.readLine(1000);
-                if (raw.isEmpty())
-                    break;
+                if (raw.isEmpty()) break;
                 const ReceivedLine line = ReceivedLine::parse(raw);
                 if (line.kind == ReceivedLine::Answer && line.cmd == "Hello") {
-                    if (line.from == "Tavik.end")
-                        return true;
+                    if (line.from == "Tavik.end") return true;
                     break; // the server's "Unknown node": not logged in yet
                 }
             }
@@ -126,8 +120,7 @@ public:
         QDeadlineTimer deadline(ms);
         while (!deadline.hasExpired()) {
             const QByteArray raw = lines.readLine(int(qMax<qint64>(1, deadline.remainingTime())));
-            if (!raw.isEmpty())
-                strayIfAnswer(take(raw), raw);
+            if (!raw.isEmpty()) strayIfAnswer(take(raw), raw);
         }
         return strays.size() == before;
     }
@@ -138,8 +131,7 @@ public:
         QDeadlineTimer deadline(timeoutMs);
         while (!events.contains(event) && !deadline.hasExpired()) {
             const QByteArray raw = lines.readLine(int(qMax<qint64>(1, deadline.remainingTime())));
-            if (!raw.isEmpty())
-                strayIfAnswer(take(raw), raw);
+            if (!raw.isEmpty()) strayIfAnswer(take(raw), raw);
         }
         return events.contains(event);
     }
@@ -158,15 +150,13 @@ private:
     ReceivedLine take(const QByteArray& raw)
     {
         const ReceivedLine line = ReceivedLine::parse(raw);
-        if (line.kind == ReceivedLine::Event && line.from == "Tavik")
-            events << line.text;
+        if (line.kind == ReceivedLine::Event && line.from == "Tavik") events << line.text;
         return line;
     }
 
     void strayIfAnswer(const ReceivedLine& line, const QByteArray& raw)
     {
-        if (line.kind == ReceivedLine::Answer)
-            strays << QString::fromLatin1(raw).trimmed();
+        if (line.kind == ReceivedLine::Answer) strays << QString::fromLatin1(raw).trimmed();
     }
 
     LineClient lines;
@@ -200,21 +190,19 @@ public:
     // The server and the keys in the rig's folder; empty text when started.
     QString startServer()
     {
-        if (!dir.isValid())
-            return "no temporary folder";
+        if (!dir.isValid()) return "no temporary folder";
         for (const char* name : {"zephra.keys", "Tavik.key"})
-            if (!writeTextFile(dir.filePath(name), keys))
-                return QString("cannot write %1").arg(name);
+            if (!writeTextFile(dir.filePath(name), keys)) return QString("cannot write %1").arg(name);
         server = std::make_unique<StandInServer>(standInConfig(dir.filePath("zephra.keys"), challenge));
-        if (!server->started)
-            return "server: " + server->error;
+        if (!server->started) return "server: " + server->error;
         return ctrl.logIn(server->port, keyOfChallenge) ? QString() : "ctrl cannot log in";
     }
 
     // The configuration of the program: the server, the units' ports and the VEXDA lines.
     QString configText(const QStringList& vexdaLines) const
     {
-        QString text = QString("ZEPHRA_IP 127.0.0.1\nZEPHRA_PORT %1\nCONNECT_TO_ZEPHRA 1\n").arg(server->port);
+        QString text =
+            QString("ZEPHRA_IP 127.0.0.1\nZEPHRA_PORT %1\nCONNECT_TO_ZEPHRA 1\n").arg(server->port);
         if (emu)
             text += QString("VEX_UDP_PORT %1\nVEX_TCP_PORT %2\n").arg(emu->udpPort()).arg(emu->tcpPort());
         for (const QString& line : vexdaLines)
@@ -226,15 +214,13 @@ public:
     QString startTavik(const QStringList& vexdaLines)
     {
         const QString error = startServer();
-        if (!error.isEmpty())
-            return error;
+        if (!error.isEmpty()) return error;
         if (!writeTextFile(dir.filePath("config.cfg"), configText(vexdaLines).toLatin1()))
             return "cannot write config.cfg";
         tavik.setWorkingDirectory(dir.path());
         tavik.setProcessChannelMode(QProcess::MergedChannels);
         tavik.start(qEnvironmentVariable("TAVIK_EXE"), {"-platform", "offscreen", "-e"});
-        if (!tavik.waitForStarted(startMs))
-            return "tavik does not start: " + tavik.errorString();
+        if (!tavik.waitForStarted(startMs)) return "tavik does not start: " + tavik.errorString();
         if (!ctrl.waitUntilServed(startMs))
             return "tavik does not answer: " + QString::fromLocal8Bit(tavik.readAll().right(2000));
         return QString();
@@ -273,8 +259,7 @@ struct UnitRequest
     static UnitRequest parse(const QByteArray& d)
     {
         UnitRequest r;
-        if (d.size() < 8)
-            return r;
+        if (d.size() < 8) return r;
         const auto* b = reinterpret_cast<const uchar*>(d.constData());
         r.write = b[1] == 0x80;
         r.length = b[3];
@@ -291,8 +276,7 @@ inline QVector<quint64> writesTo(const QList<QByteArray>& requests, quint32 addr
     QVector<quint64> values;
     for (const QByteArray& d : requests) {
         const UnitRequest r = UnitRequest::parse(d);
-        if (r.write && r.address == address)
-            values << r.value;
+        if (r.write && r.address == address) values << r.value;
     }
     return values;
 }
@@ -303,8 +287,7 @@ inline QVector<quint32> readsOf(const QList<QByteArray>& requests)
     QVector<quint32> addresses;
     for (const QByteArray& d : requests) {
         const UnitRequest r = UnitRequest::parse(d);
-        if (!r.write)
-            addresses << r.address;
+        if (!r.write) addresses << r.address;
     }
     return addresses;
 }

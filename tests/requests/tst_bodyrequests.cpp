@@ -20,7 +20,10 @@ class TestBodyRequests : public QObject
     TavikRig rig;
     std::unique_ptr<Body> body;
 
-    static void add(const QString& key, const QString& rest) { configStore.add(key, rest.section(' ', 0, 0), rest); }
+    static void add(const QString& key, const QString& rest)
+    {
+        configStore.add(key, rest.section(' ', 0, 0), rest);
+    }
 
     QString ask(const QString& request, const QString& sub = QString()) { return rig.ctrl.ask(request, sub); }
 
@@ -28,8 +31,7 @@ class TestBodyRequests : public QObject
     {
         const QTextDocument* doc = body->findChild<LogArea*>("Log")->display()->document();
         for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next())
-            if (b.text() == text)
-                return true;
+            if (b.text() == text) return true;
         return false;
     }
 
@@ -37,8 +39,7 @@ private slots:
     void initTestCase()
     {
         QString error = rig.startUnits("127.0.64.2", 2);
-        if (error.isEmpty())
-            error = rig.startServer();
+        if (error.isEmpty()) error = rig.startServer();
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QDir::setCurrent(rig.dir.path()); // the key file
         add("ZEPHRA_IP", "127.0.0.1");

@@ -27,7 +27,8 @@ class TestDispatch : public QObject
         rig = std::make_unique<TavikRig>();
         QString error = rig->startUnits("127.0.61.2", 2);
         if (error.isEmpty())
-            error = rig->startTavik({"dsp1 " + rig->unitIp(0) + " 1 0 1 1", "dsp2 " + rig->unitIp(1) + " 0 1 0 1"});
+            error = rig->startTavik(
+                {"dsp1 " + rig->unitIp(0) + " 1 0 1 1", "dsp2 " + rig->unitIp(1) + " 0 1 0 1"});
         return error;
     }
 
@@ -85,9 +86,12 @@ private slots:
             const char* event;
         };
         const Run runs[] = {
-            {"RunStart", {0, 1, 0}, {0, 1}, "ChangedIsBusy 1"}, {"RunStop", {}, {0}, "ChangedIsBusy 0"},
-            {"Resume", {}, {0, 1}, "ChangedIsBusy 1"},          {"Stop", {}, {0}, "ChangedIsBusy 0"},
-            {"Start", {}, {0, 1}, "ChangedIsBusy 1"},           {"RunStop", {}, {0}, "ChangedIsBusy 0"},
+            {"RunStart", {0, 1, 0}, {0, 1}, "ChangedIsBusy 1"},
+            {"RunStop", {}, {0}, "ChangedIsBusy 0"},
+            {"Resume", {}, {0, 1}, "ChangedIsBusy 1"},
+            {"Stop", {}, {0}, "ChangedIsBusy 0"},
+            {"Start", {}, {0, 1}, "ChangedIsBusy 1"},
+            {"RunStop", {}, {0}, "ChangedIsBusy 0"},
             {"Clear", {0, 1, 0}, {}, nullptr},
         };
         takeRequests(0);
@@ -169,7 +173,8 @@ private slots:
         QCOMPARE(ask("GetHistgram -1"), QString("Er: Elment No."));
         QCOMPARE(ask("GetHistgram abc"), joinedCounts(rig->emu->histogram(0, 0)));
         QCOMPARE(ask(QString("GetHistgram %1").arg(elements - 1)), joinedCounts(rig->emu->histogram(1, 3)));
-        for (const char* request : {"GetPeakingTime 5", "GetROI 5", "GetValue 5", "GetValueInROI 9", "SetROI 5 1 2"})
+        for (const char* request :
+             {"GetPeakingTime 5", "GetROI 5", "GetValue 5", "GetValueInROI 9", "SetROI 5 1 2"})
             QCOMPARE(ask(request), QString("Er: Elment No."));
         QCOMPARE(ask("SetROI 0 1"), QString("Er: Number of Params shuld be 3"));
         QCOMPARE(ask("SetROI 0 1 2 3"), QString("Er: Number of Params shuld be 3"));
@@ -185,7 +190,8 @@ private slots:
                                     "GetPresetValue x", "GetRealTime x", "GetLiveTime x", "GetRealTimes x",
                                     "GetLiveTimes x", "GetDeadTimes x", "GetROIs x"})
             QCOMPARE(ask(request), QString("Er: Number of Params shuld be 0"));
-        for (const char* request : {"SetNormalizeType", "SetNormalizeType a b", "SetPresetType", "SetPresetValue 1 2"})
+        for (const char* request :
+             {"SetNormalizeType", "SetNormalizeType a b", "SetPresetType", "SetPresetValue 1 2"})
             QCOMPARE(ask(request), QString("Er: Number of Params shuld be 1"));
         QCOMPARE(requestCount(), 0);
         QCOMPARE(rig->ctrl.takeEvents(), QStringList());

@@ -13,7 +13,10 @@ class TestMeasurementRequests : public QObject
     static constexpr int eventWaitMs = 5000;
     std::unique_ptr<TavikRig> rig;
 
-    QString ask(const QString& request, const QString& sub = QString()) { return rig->ctrl.ask(request, sub); }
+    QString ask(const QString& request, const QString& sub = QString())
+    {
+        return rig->ctrl.ask(request, sub);
+    }
 
     QVector<quint64> startWrites(int unit)
     {
@@ -31,7 +34,8 @@ private slots:
         rig = std::make_unique<TavikRig>();
         QString error = rig->startUnits("127.0.62.2", 2);
         if (error.isEmpty())
-            error = rig->startTavik({"dsp1 " + rig->unitIp(0) + " 1 1 0 0", "dsp2 " + rig->unitIp(1) + " 1 0 0 1"});
+            error = rig->startTavik(
+                {"dsp1 " + rig->unitIp(0) + " 1 1 0 0", "dsp2 " + rig->unitIp(1) + " 1 0 0 1"});
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
@@ -122,7 +126,8 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(ask("RunStop"), QString("Ok:"));
         QVERIFY(realTicks(0) >= first + 10000000);
-        QCOMPARE(writesTo(rig->emu->requests(0), A::clear), (QVector<quint64>{0, 1, 0})); // the RunStart's only
+        QCOMPARE(writesTo(rig->emu->requests(0), A::clear),
+                 (QVector<quint64>{0, 1, 0})); // the RunStart's only
         QCOMPARE(rig->ctrl.takeEvents(),
                  (QStringList{"ChangedIsBusy 1", "ChangedIsBusy 0", "ChangedIsBusy 1", "ChangedIsBusy 0"}));
 

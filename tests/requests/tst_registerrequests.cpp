@@ -11,18 +11,22 @@ class TestRegisterRequests : public QObject
     Q_OBJECT
 
     static constexpr quint32 coarseGain = A::channelBase; // the first register of a channel
-    static constexpr int lateMs = 700;                     // past the program's 500 ms wait
-    static constexpr int settleMs = 300;                   // past lateMs after a 500 ms time-out
+    static constexpr int lateMs = 700;                    // past the program's 500 ms wait
+    static constexpr int settleMs = 300;                  // past lateMs after a 500 ms time-out
     std::unique_ptr<TavikRig> rig;
 
-    QString ask(const QString& request, const QString& sub = QString()) { return rig->ctrl.ask(request, sub); }
+    QString ask(const QString& request, const QString& sub = QString())
+    {
+        return rig->ctrl.ask(request, sub);
+    }
 
     QString startTwoUnits()
     {
         rig = std::make_unique<TavikRig>();
         QString error = rig->startUnits("127.0.65.2", 2);
         if (error.isEmpty())
-            error = rig->startTavik({"dsp1 " + rig->unitIp(0) + " 1 1 1 1", "dsp2 " + rig->unitIp(1) + " 1 1 1 1"});
+            error = rig->startTavik(
+                {"dsp1 " + rig->unitIp(0) + " 1 1 1 1", "dsp2 " + rig->unitIp(1) + " 1 1 1 1"});
         return error;
     }
 
@@ -43,7 +47,10 @@ class TestRegisterRequests : public QObject
         return r.size() == 1 ? r.first() : UnitRequest();
     }
 
-    static QString withValue(const QString& head, quint64 v) { return QString("%1 %2 0x%3").arg(head).arg(v).arg(v, 0, 16); }
+    static QString withValue(const QString& head, quint64 v)
+    {
+        return QString("%1 %2 0x%3").arg(head).arg(v).arg(v, 0, 16);
+    }
 
 private slots:
     void cleanup()
@@ -210,8 +217,7 @@ private slots:
     {
         rig = std::make_unique<TavikRig>();
         QString error = rig->startUnits("127.0.65.2", 1); // for its ports only
-        if (error.isEmpty())
-            error = rig->startTavik({"dead 127.0.65.99 1 1 0 0"});
+        if (error.isEmpty()) error = rig->startTavik({"dead 127.0.65.99 1 1 0 0"});
         QVERIFY2(error.isEmpty(), qPrintable(error));
 
         QCOMPARE(ask("Status Mode", "dead"), QString("Mode 0 0x0"));

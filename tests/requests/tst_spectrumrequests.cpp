@@ -22,7 +22,10 @@ class TestSpectrumRequests : public QObject
 
     QString ask(const QString& request) { return rig->ctrl.ask(request); }
     QVector<quint32> bins(int e) { return rig->emu->histogram(elements[e].unit, elements[e].ch); }
-    void setBins(int e, const QVector<quint32>& b) { rig->emu->setHistogram(elements[e].unit, elements[e].ch, b); }
+    void setBins(int e, const QVector<quint32>& b)
+    {
+        rig->emu->setHistogram(elements[e].unit, elements[e].ch, b);
+    }
 
     static QVector<quint32> ramp(quint32 step)
     {
@@ -55,7 +58,8 @@ private slots:
         rig = std::make_unique<TavikRig>();
         QString error = rig->startUnits("127.0.63.2", 2);
         if (error.isEmpty())
-            error = rig->startTavik({"dsp1 " + rig->unitIp(0) + " 1 0 1 1", "dsp2 " + rig->unitIp(1) + " 0 1 0 1"});
+            error = rig->startTavik(
+                {"dsp1 " + rig->unitIp(0) + " 1 0 1 1", "dsp2 " + rig->unitIp(1) + " 0 1 0 1"});
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
@@ -84,7 +88,8 @@ private slots:
         rig->emu->setFaults(1, UnitFaults());
         setBins(3, QVector<quint32>(4096, 2));
         QCOMPARE(ask("GetValue 3"), QString("4094"));
-        QCOMPARE(ask("GetValues").section(' ', 0, 0), QString::number(roiTotal(QVector<QPair<int, int>>(5, {0, 2047}))));
+        QCOMPARE(ask("GetValues").section(' ', 0, 0),
+                 QString::number(roiTotal(QVector<QPair<int, int>>(5, {0, 2047}))));
     }
 
     void histogramOfEveryElement()
@@ -137,7 +142,8 @@ private slots:
         const quint64 totalCounts[] = {7, 0x80000001u, 65536, 0, 4294967295u};
         const quint64 rates[] = {12, 65535, 99, 0x12345678, 1};
         for (int e = 0; e < elements.size(); ++e) {
-            pinWords(*rig->emu, elements[e].unit, channelAddress(A::fTotalCount1, elements[e].ch), totalCounts[e], 2);
+            pinWords(*rig->emu, elements[e].unit, channelAddress(A::fTotalCount1, elements[e].ch),
+                     totalCounts[e], 2);
             pinWords(*rig->emu, elements[e].unit, channelAddress(A::icr1, elements[e].ch), rates[e], 2);
         }
         // The ROI sums of GetValues count the end bin too.
@@ -146,11 +152,12 @@ private slots:
         for (int e = 0; e < elements.size(); ++e)
             totals << sumOf(bins(e), 0, 4096);
         const quint64 grand = std::accumulate(rois.begin(), rois.end(), quint64(0));
-        const QString expected = QString("%1 %2 %3 %4 %5")
-                                     .arg(grand)
-                                     .arg(joined(totals), joined(rois),
-                                          joined(QVector<quint64>(std::begin(totalCounts), std::end(totalCounts))),
-                                          joined(QVector<quint64>(std::begin(rates), std::end(rates))));
+        const QString expected =
+            QString("%1 %2 %3 %4 %5")
+                .arg(grand)
+                .arg(joined(totals), joined(rois),
+                     joined(QVector<quint64>(std::begin(totalCounts), std::end(totalCounts))),
+                     joined(QVector<quint64>(std::begin(rates), std::end(rates))));
         QCOMPARE(ask("GetValues"), expected);
         QCOMPARE(ask("GetValuesInROI"), expected);
     }
@@ -191,7 +198,8 @@ private slots:
         QCOMPARE(ask("GetROIs"), set);
         QCOMPARE(ask("GetROI 1"), QString("30 40"));
         QCOMPARE(ask("GetROI 3"), QString("-7 8"));
-        for (const char* wrong : {"SetROIs", "SetROIs 1", "SetROIs 1 2 3", "SetROIs 1 2 3 4 5 6 7 8 9 10 11 12"})
+        for (const char* wrong :
+             {"SetROIs", "SetROIs 1", "SetROIs 1 2 3", "SetROIs 1 2 3 4 5 6 7 8 9 10 11 12"})
             QCOMPARE(ask(wrong), QString("Er: num of params"));
         QCOMPARE(ask("GetROIs"), set);
     }
@@ -204,8 +212,10 @@ private slots:
         QCOMPARE(ask("GetRealTimes"), QString("1 2"));
 
         // Disabled channels hold a time that must not show up.
-        const quint64 live[2][4] = {{25000000, 9900000000, 50000000, 123456789}, {9900000000, 300000000, 9900000000, 100}};
-        const quint64 dead[2][4] = {{1, 9900000000, 2000000, 0}, {9900000000, 250000000000, 9900000000, 4500000}};
+        const quint64 live[2][4] = {{25000000, 9900000000, 50000000, 123456789},
+                                    {9900000000, 300000000, 9900000000, 100}};
+        const quint64 dead[2][4] = {{1, 9900000000, 2000000, 0},
+                                    {9900000000, 250000000000, 9900000000, 4500000}};
         for (int unit = 0; unit < 2; ++unit)
             for (int ch = 0; ch < 4; ++ch) {
                 pinWords(*rig->emu, unit, channelAddress(A::liveTime1, ch), live[unit][ch], 3);
