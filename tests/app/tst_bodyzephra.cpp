@@ -92,13 +92,12 @@ private slots:
 
         LineClient ctrl;
         QVERIFY(ctrl.open(server.port) && ctrl.logIn("ctrl1", "k1"));
-        ctrl.send("ctrl1>Tav2 NoSuchCommand 1\n");
-        QCOMPARE(ctrl.readLine(), QByteArray("Tav2>ctrl1 @NoSuchCommand Er: Unknown Command\n"));
-        const QTextBlock sent = logLine(body, "---- Snd Tav2>ctrl1 @NoSuchCommand Er: Unknown Command");
+        ctrl.send("ctrl1>Tav2 GetMCALength 1\n");
+        QCOMPARE(ctrl.readLine(), QByteArray("Tav2>ctrl1 @GetMCALength Er: Number of Params shuld be 0\n"));
+        const QTextBlock sent = logLine(body, "---- Snd Tav2>ctrl1 @GetMCALength Er: Number of Params shuld be 0");
         QVERIFY(sent.isValid());
         QCOMPARE(colourOf(sent), QColor(0, 200, 120));
-        QVERIFY(logLine(body, "**** Er: NoSuchCommand").isValid());
-        QVERIFY(!logLine(body, ":::: Rcv ctrl1>Tav2 NoSuchCommand 1").isValid());
+        QVERIFY(!logLine(body, ":::: Rcv ctrl1>Tav2 GetMCALength 1").isValid());
 
         child<QCheckBox>(body, "LogMsgFromZephra")->setChecked(true);
         child<QCheckBox>(body, "LogMsgToZephra")->setChecked(false);
@@ -107,6 +106,7 @@ private slots:
         const QTextBlock received = logLine(body, ":::: Rcv ctrl1>Tav2   Nope  ");
         QVERIFY(received.isValid());
         QCOMPARE(colourOf(received), QColor(200, 120, 0));
+        QVERIFY(logLine(body, "**** Er: Nope").isValid());
         QVERIFY(!logLine(body, "---- Snd Tav2>ctrl1 @Nope Er: Unknown Command").isValid());
     }
 };
