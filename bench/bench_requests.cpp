@@ -2,7 +2,6 @@
 #include "BenchTimer.h"
 #include "EchoNode.h"
 #include "StandInServer.h"
-#include "sim/units/UnitEmulatorThread.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,6 +12,8 @@
 
 // Requests through the stand-in server to the real program, each beside the bare message
 // round trip plus the bare unit exchanges that request needs, measured in the same run.
+// The units are emulated by the emulator program, so that the program and the bare
+// sockets both reach them across processes, as they would reach real units.
 namespace {
 constexpr int dspUnits = 16;
 constexpr int bareUnit = dspUnits; // an extra emulated unit for the bare exchanges
@@ -57,6 +58,31 @@ struct Client
     }
 };
 
+struct Emulator
+{
+    QStringList addresses;
+    quint16 udpPort = 0;
+    quint16 tcpPort = 0;
+};
+
+// "dsp0 127.0.42.2" ... then "ready udp=P tcp=Q".
+Emulator readEmulatorLines(QProcess& units)
+{
+    Emulator emu;
+    for (;;) {
+        while (!units.canReadLine())
+            if (!units.waitForReadyRead(waitMs))
+                qFatal("the unit emulator did not start");
+        const QList<QByteArray> words = units.readLine().simplified().split(' ');
+        if (words.first() == "ready") {
+            emu.udpPort = quint16(words.value(1).mid(4).toUInt());
+            emu.tcpPort = quint16(words.value(2).mid(4).toUInt());
+            return emu;
+        }
+        emu.addresses << QString::fromLatin1(words.value(1));
+    }
+}
+
 void stop(QProcess& p)
 {
     p.terminate();
@@ -71,13 +97,10 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const QString tavikExe = QDir(QCoreApplication::applicationDirPath()).filePath("../tavik");
 
-    EmulatorConfig emuConfig;
-    emuConfig.firstAddress = QHostAddress("127.0.42.2");
-    emuConfig.dspUnits = dspUnits + 1;
-    UnitEmulatorThread emu(emuConfig);
-    QString error;
-    if (!emu.start(&error))
-        qFatal("%s", qPrintable(error));
+    QProcess units;
+    units.start(QDir(QCoreApplication::applicationDirPath()).filePath("../sim/units/unit-emulator"),
+                {"--dsp", QString::number(dspUnits + 1), "--first-address", "127.0.42.2"});
+    const Emulator emu = readEmulatorLines(units);
 
     QTemporaryDir dir;
     auto writeFile = [&](const QString& name, const QByteArray& content) {
@@ -93,11 +116,11 @@ int main(int argc, char* argv[])
     QByteArray config = QString("ZEPHRA_IP 127.0.0.1\nZEPHRA_PORT %1\nCONNECT_TO_ZEPHRA 1\n"
                                 "VEX_UDP_PORT %2\nVEX_TCP_PORT %3\n")
                             .arg(server.port)
-                            .arg(emu.udpPort())
-                            .arg(emu.tcpPort())
+                            .arg(emu.udpPort)
+                            .arg(emu.tcpPort)
                             .toLatin1();
     for (int u = 0; u < dspUnits; ++u)
-        config += QString("VEXDA dsp%1 %2 1 1 1 1\n").arg(u + 1).arg(emu.unitAddress(u).toString()).toLatin1();
+        config += QString("VEXDA dsp%1 %2 1 1 1 1\n").arg(u + 1).arg(emu.addresses.at(u)).toLatin1();
     writeFile("config.cfg", config);
 
     EchoThread echo(server.port, "echo", key);
@@ -115,10 +138,10 @@ int main(int argc, char* argv[])
     }
 
     BareUnit bare;
-    bare.address = emu.unitAddress(bareUnit);
-    bare.port = emu.udpPort();
-    bare.tcp.connectToHost(bare.address, emu.tcpPort());
-    if (!bare.tcp.waitForConnected(waitMs) || !waitUntil([&] { return emu.tcpClientCount(bareUnit) == 1; }))
+    bare.address = QHostAddress(emu.addresses.at(bareUnit));
+    bare.port = emu.udpPort;
+    bare.tcp.connectToHost(bare.address, emu.tcpPort);
+    if (!bare.tcp.waitForConnected(waitMs))
         qFatal("no bare TCP connection");
     client.ask("Tavik", "GetValues"); // every unit has sent a histogram once
 
@@ -153,5 +176,6 @@ int main(int argc, char* argv[])
     BenchPair scale(5, 200);
     scale.run("message round trip", bareMessage, bareMessage);
     stop(tavik);
+    stop(units);
     return 0;
 }

@@ -13,6 +13,7 @@ quint16 VexUnit::dataPort = 24;
 
 VexUnit::VexUnit(const QString& name, const QString& ipAddress, QObject* parent) : QObject(parent)
 {
+    received.reserve(maxDatagramSize);
     unitStat.TCPStat->setRunStat(RunStat::Stay);
     unitStat.UDPTimeout->setOk();
     unitStat.TCPTimeout->setOk();
@@ -78,11 +79,12 @@ void VexUnit::dropStaleDatagrams()
         readDatagramInto(received);
 }
 
+// Reads into a buffer as large as any datagram, which spares asking for the size first.
 void VexUnit::readDatagramInto(QByteArray& datagram)
 {
-    const qint64 size = udpSocket.pendingDatagramSize();
+    datagram.resize(maxDatagramSize);
+    const qint64 size = udpSocket.readDatagram(datagram.data(), maxDatagramSize);
     datagram.resize(int(qMax<qint64>(size, 0)));
-    udpSocket.readDatagram(datagram.data(), datagram.size());
 }
 
 bool VexUnit::waitAnswer(int timeoutMs, quint32 address)
@@ -118,10 +120,11 @@ void VexUnit::parseAnswer(const QByteArray& datagram)
     decodeLastAnswer();
 }
 
-// Swapping instead of copying lets the two buffers be reused datagram after datagram.
-void VexUnit::takeAnswer(QByteArray& datagram)
+// Copying the few bytes keeps both buffers allocated once, datagram after datagram.
+void VexUnit::takeAnswer(const QByteArray& datagram)
 {
-    lastAnswer.swap(datagram);
+    lastAnswer.resize(datagram.size());
+    memcpy(lastAnswer.data(), datagram.constData(), size_t(datagram.size()));
     decodeLastAnswer();
 }
 

@@ -16,6 +16,7 @@ class VexUnit : public QObject
     Q_OBJECT
 public:
     static constexpr int answerTimeoutMs = 500;
+    static constexpr int maxDatagramSize = 65536;
 
     VexUnit(const QString& name, const QString& ipAddress, QObject* parent = nullptr);
 
@@ -64,7 +65,7 @@ private:
     bool sendRequest(quint32 address, bool waitAnswer);
     void dropStaleDatagrams();
     void readDatagramInto(QByteArray& datagram);
-    void takeAnswer(QByteArray& datagram);
+    void takeAnswer(const QByteArray& datagram);
     void decodeLastAnswer();
 
     static quint16 registerPort;
