@@ -1,9 +1,7 @@
 #include "EchoNode.h"
 
-#include <QEventLoop>
 #include <QHostAddress>
 #include <QTcpSocket>
-#include <QTimer>
 
 EchoNode::EchoNode(quint16 serverPort, const QByteArray& name, const QByteArray& key)
     : socket(new QTcpSocket(this)), serverPort(serverPort), name(name), key(key)
@@ -39,32 +37,9 @@ void EchoNode::readLines()
         const QByteArray cmd = line.mid(blank + 1).split(' ').first();
         if (cmd.startsWith('@') || cmd.startsWith('_'))
             continue;
-        socket->write(to + '>' + from + " @" + cmd + " Ok:\n");
+        // "Fill n" is answered with n characters, to weigh the transport of a long answer.
+        const QByteArray text = cmd == "Fill" ? QByteArray(line.mid(blank + 6).toInt(), '7') : QByteArray("Ok:");
+        socket->write(to + '>' + from + " @" + cmd + ' ' + text + '\n');
         socket->flush();
     }
-}
-
-EchoThread::EchoThread(quint16 serverPort, const QByteArray& name, const QByteArray& key)
-{
-    thread.start();
-    auto* node = new EchoNode(serverPort, name, key);
-    QEventLoop wait;
-    QObject::connect(
-        node, &EchoNode::loggedIn, &wait,
-        [this, &wait] {
-            isReady = true;
-            wait.quit();
-        },
-        Qt::QueuedConnection);
-    QObject::connect(&thread, &QThread::finished, node, &QObject::deleteLater);
-    node->moveToThread(&thread);
-    QMetaObject::invokeMethod(node, [node] { node->start(); }, Qt::QueuedConnection);
-    QTimer::singleShot(5000, &wait, &QEventLoop::quit);
-    wait.exec();
-}
-
-EchoThread::~EchoThread()
-{
-    thread.quit();
-    thread.wait();
 }

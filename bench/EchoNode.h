@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QObject>
-#include <QThread>
 
 class QTcpSocket;
 
-// A client of the message server that answers every request at once with "Ok:": the bare
-// message round trip that a request to the program is compared with.
+// A client of the message server that answers every request at once with "Ok:" (or, for
+// "Fill n", n characters): the bare message round trip a request to the program is compared with.
 class EchoNode : public QObject
 {
     Q_OBJECT
@@ -25,17 +24,4 @@ private:
     QByteArray name;
     QByteArray key;
     bool challenged = false;
-};
-
-// Runs an EchoNode on a thread of its own; returns once it is logged in.
-class EchoThread
-{
-public:
-    EchoThread(quint16 serverPort, const QByteArray& name, const QByteArray& key);
-    ~EchoThread();
-    bool ready() const { return isReady; }
-
-private:
-    QThread thread;
-    bool isReady = false;
 };

@@ -10,13 +10,16 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <memory>
+#include <vector>
+
 // Requests through the stand-in server to the real program, each beside the bare message
 // round trip plus the bare unit exchanges that request needs, measured in the same run.
 // The units are emulated by the emulator program, so that the program and the bare
 // sockets both reach them across processes, as they would reach real units.
 namespace {
 constexpr int dspUnits = 16;
-constexpr int bareUnit = dspUnits; // an extra emulated unit for the bare exchanges
+constexpr int firstBareUnit = dspUnits; // as many units again for the bare exchanges
 constexpr int waitMs = 5000;
 const QByteArray key = "bench-key";
 
@@ -92,14 +95,26 @@ void stop(QProcess& p)
 }
 } // namespace
 
+// The echo node runs as a process of its own, started from this program, so that the bare
+// message crosses processes as often as a request to the program does.
+int runEchoNode(quint16 serverPort)
+{
+    EchoNode node(serverPort, "echo", key);
+    QObject::connect(&node, &EchoNode::loggedIn, [] { QTextStream(stdout) << "ready" << Qt::endl; });
+    node.start();
+    return QCoreApplication::exec();
+}
+
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    if (app.arguments().value(1) == "--echo-node")
+        return runEchoNode(quint16(app.arguments().value(2).toUInt()));
     const QString tavikExe = QDir(QCoreApplication::applicationDirPath()).filePath("../tavik");
 
     QProcess units;
     units.start(QDir(QCoreApplication::applicationDirPath()).filePath("../sim/units/unit-emulator"),
-                {"--dsp", QString::number(dspUnits + 1), "--first-address", "127.0.42.2"});
+                {"--dsp", QString::number(2 * dspUnits), "--first-address", "127.0.42.2"});
     const Emulator emu = readEmulatorLines(units);
 
     QTemporaryDir dir;
@@ -123,13 +138,15 @@ int main(int argc, char* argv[])
         config += QString("VEXDA dsp%1 %2 1 1 1 1\n").arg(u + 1).arg(emu.addresses.at(u)).toLatin1();
     writeFile("config.cfg", config);
 
-    EchoThread echo(server.port, "echo", key);
+    QProcess echo;
+    echo.start(QCoreApplication::applicationFilePath(), {"--echo-node", QString::number(server.port)});
+    const bool echoReady = echo.waitForReadyRead(waitMs) && echo.readLine().startsWith("ready");
     QProcess tavik;
     tavik.setWorkingDirectory(dir.path());
     tavik.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     tavik.start(tavikExe, {"-platform", "offscreen", "-e"});
     Client client;
-    if (!echo.ready() || !tavik.waitForStarted(waitMs) || !client.logIn(server.port, "bench"))
+    if (!echoReady || !tavik.waitForStarted(waitMs) || !client.logIn(server.port, "bench"))
         qFatal("set-up failed");
     for (int i = 0; !client.ask("Tavik", "Hello").contains("@Hello Hello!"); ++i) {
         if (i > 100)
@@ -137,12 +154,18 @@ int main(int argc, char* argv[])
         QThread::msleep(100);
     }
 
-    BareUnit bare;
-    bare.address = QHostAddress(emu.addresses.at(bareUnit));
-    bare.port = emu.udpPort;
-    bare.tcp.connectToHost(bare.address, emu.tcpPort);
-    if (!bare.tcp.waitForConnected(waitMs))
-        qFatal("no bare TCP connection");
+    // The bare side spreads its exchanges over its own units as the program does over its units.
+    std::vector<std::unique_ptr<BareUnit>> bareUnits;
+    for (int u = 0; u < dspUnits; ++u) {
+        auto bare = std::make_unique<BareUnit>();
+        bare->address = QHostAddress(emu.addresses.at(firstBareUnit + u));
+        bare->port = emu.udpPort;
+        bare->tcp.connectToHost(bare->address, emu.tcpPort);
+        if (!bare->tcp.waitForConnected(waitMs))
+            qFatal("no bare TCP connection");
+        bareUnits.push_back(std::move(bare));
+    }
+    BareUnit& bare = *bareUnits.front();
     client.ask("Tavik", "GetValues"); // every unit has sent a histogram once
 
     QTextStream(stdout) << QString("Requests to tavik over %1 emulated units x 4 channels; median per request\n")
@@ -164,18 +187,23 @@ int main(int argc, char* argv[])
     values.run("GetValues", [&] { client.ask("Tavik", "GetValues"); },
                [&] {
                    bareMessage();
-                   for (int i = 0; i < dspUnits * 13; ++i)
-                       bare.read();
-                   for (int e = 0; e < dspUnits * 4; ++e) {
-                       bare.fetchHistogram(0);
-                       bare.read();
-                       bare.read();
-                   }
+                   for (auto& unit : bareUnits)
+                       for (int i = 0; i < 13; ++i)
+                           unit->read();
+                   for (auto& unit : bareUnits)
+                       for (int ch = 0; ch < 4; ++ch) {
+                           unit->fetchHistogram(ch);
+                           unit->read();
+                           unit->read();
+                       }
                });
-    QTextStream(stdout) << QString("%1\n").arg("bare message round trip (for scale)");
-    BenchPair scale(5, 200);
-    scale.run("message round trip", bareMessage, bareMessage);
+    QTextStream(stdout) << "For scale: a bare round trip whose answer is as long as GetHistgram's\n";
+    const QByteArray histogramAnswer = client.ask("Tavik", "GetHistgram 0");
+    const QByteArray fill = "Fill " + QByteArray::number(histogramAnswer.size() - 27);
+    BenchPair scale(9, 60);
+    scale.run("long answer", [&] { client.ask("echo", fill); }, bareMessage);
     stop(tavik);
     stop(units);
+    stop(echo);
     return 0;
 }
