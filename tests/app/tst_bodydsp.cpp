@@ -1,7 +1,7 @@
 #include "app/Body.h"
 #include "config/ConfigStore.h"
 #include "dsp/VexDA.h"
-#include "sim/units/UnitEmulatorThread.h"
+#include "sim/EmulatedUnits.h"
 #include "widgets/StyleSheets.h"
 
 #include <QCheckBox>
@@ -27,12 +27,9 @@ class TestBodyDsp : public QObject
 private slots:
     void initTestCase()
     {
-        EmulatorConfig config;
-        config.firstAddress = QHostAddress("127.0.33.2");
-        config.dspUnits = 2;
-        emu = std::make_unique<UnitEmulatorThread>(config);
         QString error;
-        QVERIFY2(emu->start(&error), qPrintable(error));
+        emu = startEmulatedUnits("127.0.33.2", 2, &error);
+        QVERIFY2(emu, qPrintable(error));
         add("VEX_UDP_PORT", QString(" %1").arg(emu->udpPort()));
         add("VEX_TCP_PORT", QString(" %1").arg(emu->tcpPort()));
         add("VEXDA", " dsp1 127.0.33.2 1 0 1 1");

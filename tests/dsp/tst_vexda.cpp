@@ -1,7 +1,7 @@
 #include "dsp/DspReg.h"
 #include "dsp/VexDA.h"
 #include "dsp/VexDAs.h"
-#include "sim/units/UnitEmulatorThread.h"
+#include "sim/EmulatedUnits.h"
 #include "widgets/StyleSheets.h"
 
 #include <QtTest>
@@ -56,12 +56,9 @@ private slots:
 
     void init()
     {
-        EmulatorConfig config;
-        config.firstAddress = QHostAddress("127.0.32.2");
-        config.dspUnits = 2;
-        emu = std::make_unique<UnitEmulatorThread>(config);
         QString error;
-        QVERIFY2(emu->start(&error), qPrintable(error));
+        emu = startEmulatedUnits("127.0.32.2", 2, &error);
+        QVERIFY2(emu, qPrintable(error));
         VexUnit::setPorts(emu->udpPort(), emu->tcpPort());
     }
 

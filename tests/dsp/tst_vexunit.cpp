@@ -1,6 +1,6 @@
 #include "dsp/DspReg.h"
 #include "dsp/VexUnit.h"
-#include "sim/units/UnitEmulatorThread.h"
+#include "sim/EmulatedUnits.h"
 #include "widgets/StyleSheets.h"
 
 #include <QElapsedTimer>
@@ -31,12 +31,9 @@ private slots:
 
     void init()
     {
-        EmulatorConfig config;
-        config.firstAddress = QHostAddress("127.0.31.2");
-        config.dspUnits = 2;
-        emu = std::make_unique<UnitEmulatorThread>(config);
         QString error;
-        QVERIFY2(emu->start(&error), qPrintable(error));
+        emu = startEmulatedUnits("127.0.31.2", 2, &error);
+        QVERIFY2(emu, qPrintable(error));
         VexUnit::setPorts(emu->udpPort(), emu->tcpPort());
     }
 

@@ -3,7 +3,7 @@
 #include "sim/LineClient.h"
 #include "sim/StandInServer.h"
 #include "sim/units/UnitAddresses.h"
-#include "sim/units/UnitEmulatorThread.h"
+#include "sim/EmulatedUnits.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -177,12 +177,9 @@ public:
     // count DSP units at firstAddress, firstAddress + 1, ...; empty text when started.
     QString startUnits(const QString& firstAddress, int count)
     {
-        EmulatorConfig config;
-        config.firstAddress = QHostAddress(firstAddress);
-        config.dspUnits = count;
-        emu = std::make_unique<UnitEmulatorThread>(config);
         QString error;
-        return emu->start(&error) ? QString() : "units: " + error;
+        emu = startEmulatedUnits(firstAddress, count, &error);
+        return emu ? QString() : "units: " + error;
     }
 
     QString unitIp(int unit) const { return emu->unitAddress(unit).toString(); }
@@ -292,11 +289,11 @@ inline QVector<quint32> readsOf(const QList<QByteArray>& requests)
     return addresses;
 }
 
-inline QString joinedCounts(const QVector<quint32>& bins)
+template <typename Count> QString joinedCounts(const QVector<Count>& counts)
 {
     QStringList texts;
-    for (quint32 b : bins)
-        texts << QString::number(b);
+    for (Count c : counts)
+        texts << QString::number(c);
     return texts.join(' ');
 }
 

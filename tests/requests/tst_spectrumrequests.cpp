@@ -44,14 +44,6 @@ class TestSpectrumRequests : public QObject
         return total;
     }
 
-    static QString joined(const QVector<quint64>& values)
-    {
-        QStringList texts;
-        for (quint64 v : values)
-            texts << QString::number(v);
-        return texts.join(' ');
-    }
-
 private slots:
     void init()
     {
@@ -155,9 +147,9 @@ private slots:
         const QString expected =
             QString("%1 %2 %3 %4 %5")
                 .arg(grand)
-                .arg(joined(totals), joined(rois),
-                     joined(QVector<quint64>(std::begin(totalCounts), std::end(totalCounts))),
-                     joined(QVector<quint64>(std::begin(rates), std::end(rates))));
+                .arg(joinedCounts(totals), joinedCounts(rois),
+                     joinedCounts(QVector<quint64>(std::begin(totalCounts), std::end(totalCounts))),
+                     joinedCounts(QVector<quint64>(std::begin(rates), std::end(rates))));
         QCOMPARE(ask("GetValues"), expected);
         QCOMPARE(ask("GetValuesInROI"), expected);
     }

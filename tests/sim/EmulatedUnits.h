@@ -1,0 +1,19 @@
+#pragma once
+
+#include "sim/units/UnitEmulatorThread.h"
+
+#include <memory>
+
+// Starts emulated DSP units from `firstAddress` on free ports, on a thread of their own;
+// null (with `error` set) when a socket could not be bound.
+inline std::unique_ptr<UnitEmulatorThread> startEmulatedUnits(const QString& firstAddress, int dspUnits,
+                                                             QString* error)
+{
+    EmulatorConfig config;
+    config.firstAddress = QHostAddress(firstAddress);
+    config.dspUnits = dspUnits;
+    auto emu = std::make_unique<UnitEmulatorThread>(config);
+    if (!emu->start(error))
+        emu.reset();
+    return emu;
+}
