@@ -69,23 +69,6 @@ private slots:
         QCOMPARE(resolveRegAddress("coarsegain", 0), 0u);
     }
 
-    void requestBytes()
-    {
-        QByteArray frame;
-        RegisterFrame::buildRead(frame, 0xB4000016, 6);
-        QCOMPARE(frame, hex("FFC00606B4000016"));
-        RegisterFrame::buildWrite(frame, 0xB4000040, 0x1234, 2);
-        QCOMPARE(frame, hex("FF800702B40000401234"));
-        RegisterFrame::buildWrite(frame, 0xB4000040, 0x1234, 4);
-        QCOMPARE(frame, hex("FF800704B400004000001234"));
-        RegisterFrame::buildWrite(frame, 8, 0, 4);
-        QCOMPARE(frame, hex("FF8007040000000800000000"));
-        RegisterFrame::buildWrite(frame, 0xB4000016, 250000000, 6);
-        QCOMPARE(frame, hex("FF800706B40000160000" "0EE6B280"));
-        RegisterFrame::buildRead(frame, 0xB400022C, 4); // a reused buffer shrinks back
-        QCOMPARE(frame, hex("FFC00604B400022C"));
-    }
-
     void answerAddressField()
     {
         QCOMPARE(answerAddress(hex("FFC80602B4000010" "1234")), 0xB4000010u);

@@ -43,49 +43,6 @@ private slots:
         QCOMPARE(meanText({1.2345649, 1.2345649}), QString("1.23456"));
     }
 
-    void presetTypes()
-    {
-        QCOMPARE(presetTypeFromText("live"), 2);
-        QCOMPARE(presetTypeFromText("Real"), 1);
-        QCOMPARE(presetTypeFromText("NONE"), 0);
-        QCOMPARE(presetTypeFromText("7"), 1);
-        QCOMPARE(presetTypeFromText("-3"), 0);
-        QCOMPARE(presetTypeFromText("xyz"), 0);
-        QCOMPARE(presetTypeFromText("2"), 2);
-    }
-
-    void normalizeTypes()
-    {
-        QCOMPARE(normalizeTypeFromText("foo", 2), 2);
-        QCOMPARE(normalizeTypeFromText("real", 2), 0);
-        QCOMPARE(normalizeTypeFromText("1", 0), 1);
-        QCOMPARE(normalizeTypeFromText("None", 1), 2);
-        QCOMPARE(normalizeTypeName(0), QString("Real"));
-        QCOMPARE(normalizeTypeName(1), QString("Live"));
-        QCOMPARE(normalizeTypeName(7), QString("None"));
-    }
-
-    void registerValues()
-    {
-        QCOMPARE(registerValueFromText("0x1F"), quint16(31));
-        QCOMPARE(registerValueFromText("0X1F"), quint16(0));
-        QCOMPARE(registerValueFromText("70000"), quint16(4464));
-        QCOMPARE(registerValueFromText(""), quint16(0));
-        QCOMPARE(registerValueFromText("abc"), quint16(0));
-        QCOMPARE(registerValueFromText("0x12345"), quint16(0x2345));
-        QCOMPARE(registerValueFromText("-1"), quint16(0xFFFF));
-    }
-
-    void roiBounds()
-    {
-        QCOMPARE(roiBoundFromText("300.7"), 300);
-        QCOMPARE(roiBoundFromText("-12.9"), -12);
-        QCOMPARE(roiBoundFromText("x"), 0);
-        QCOMPARE(roiBoundFromText("1e20"), std::numeric_limits<int>::max());
-        QCOMPARE(roiBoundFromText("-1e20"), std::numeric_limits<int>::min());
-        QCOMPARE(roiBoundFromText("nan"), 0);
-    }
-
     void roiSums()
     {
         QVector<quint32> ones(4096, 1);
