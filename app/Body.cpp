@@ -2,12 +2,12 @@
 
 #include "config/ConfigStore.h"
 #include "config/ConfigText.h"
+#include "dsp/DspConstants.h"
 #include "dsp/DspReg.h"
 #include "dsp/VexDA.h"
 #include "zephra/Zephra.h"
 
-Body::Body(QWidget* parent)
-    : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0)
+Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0)
 {
     ui.setupUi(this);
     connect(this, &Body::log, ui.Log, &LogArea::log);
@@ -33,22 +33,20 @@ void Body::setUpZephra()
 
     zephra->setLogSendingMsg(ui.LogMsgToZephra->isChecked());
     connect(ui.LogMsgToZephra, &QCheckBox::toggled, zephra, &Zephra::setLogSendingMsg);
-    if (isFlagSet(configStore.value("RECORD_MSG_TO_ZEPHRA", "0")))
-        ui.LogMsgToZephra->setChecked(true);
-    if (isFlagSet(configStore.value("RECORD_MSG_FROM_ZEPHRA", "0")))
-        ui.LogMsgFromZephra->setChecked(true);
+    if (isFlagSet(configStore.value("RECORD_MSG_TO_ZEPHRA", "0"))) ui.LogMsgToZephra->setChecked(true);
+    if (isFlagSet(configStore.value("RECORD_MSG_FROM_ZEPHRA", "0"))) ui.LogMsgFromZephra->setChecked(true);
 
     connect(zephra, &Zephra::log, ui.Log, &LogArea::log);
     connect(zephra, &Zephra::anyAsk, this, &Body::anyAsk);
 
     zephra->setFields(configStore.value("ZEPHRA_IP", "localhost"), configStore.value("ZEPHRA_PORT", "6057"),
-                      configStore.value("NAME_ON_ZEPHRA", "Tavik"), configStore.value("KEY_ON_ZEPHRA", "Tavik.key"));
+                      configStore.value("NAME_ON_ZEPHRA", "Tavik"),
+                      configStore.value("KEY_ON_ZEPHRA", "Tavik.key"));
 
     dataLinkIp = configStore.value("DATA_LINK_CH_IP", "localhost");
     dataLinkPort = configStore.value("DATA_LINK_CH_PORT", "6058").toInt(nullptr, 10);
 
-    if (isFlagSet(configStore.value("CONNECT_TO_ZEPHRA", "0")))
-        zephra->connectToZephra();
+    if (isFlagSet(configStore.value("CONNECT_TO_ZEPHRA", "0"))) zephra->connectToZephra();
 }
 
 void Body::setUpDspGroup()
@@ -68,8 +66,7 @@ void Body::setUpDspGroup()
             rest = takeFirstItem(rest, flag);
             const bool on = flag.toInt() == 1;
             enabled.append(on ? 1 : 0);
-            if (on)
-                channels.append(ChannelRef{unit, c});
+            if (on) channels.append(ChannelRef{unit, c});
         }
         unit->channelEnabled = enabled;
         unit->roiStart.resize(enabled.size());
@@ -80,7 +77,7 @@ void Body::setUpDspGroup()
         ui.DspStats->addWidget(&unit->unitStat, i, 0);
         for (int c = 0; c < enabled.size(); ++c) {
             unit->roiStart[c] = 0;
-            unit->roiEnd[c] = 2047;
+            unit->roiEnd[c] = Dsp::defaultRoiEnd;
         }
         unit->openTcp();
         vexDAs.append(unit);

@@ -7,6 +7,28 @@ QVector<DspReg> channelStatusRegs;
 QVector<DspReg> allRegs;
 QVector<DspReg> hvRegs;
 QVector<int> channelOffsets;
+FixedRegs fixedRegs;
+
+static void resolveFixedRegs()
+{
+    FixedRegs& r = fixedRegs;
+    r.dtDelay1 = findRegAddress(unitLinkRegs, "DTDelay1");
+    r.start = findRegAddress(unitRegs, "Start");
+    r.measTime1 = findRegAddress(unitRegs, "MeasTime1");
+    r.measTime2 = findRegAddress(unitRegs, "MeasTime2");
+    r.measTime3 = findRegAddress(unitRegs, "MeasTime3");
+    r.realTime1 = findRegAddress(unitRegs, "RealTime1");
+    r.clear = findRegAddress(unitRegs, "Clear");
+    r.histgram = findRegAddress(unitRegs, "Histgram");
+    r.sFilterPeakingT = findRegAddress(channelRegs, "SFilterPeakingT");
+    r.fTotalCount1 = findRegAddress(channelStatusRegs, "FTotalCount1");
+    r.icr1 = findRegAddress(channelStatusRegs, "ICR1");
+    r.liveTime1 = findRegAddress(channelStatusRegs, "LiveTime1");
+    r.deadTime1 = findRegAddress(channelStatusRegs, "DeadTime1");
+    r.hvStat = findRegAddress(hvRegs, "HV Stat");
+    r.hvValue = findRegAddress(hvRegs, "HV Value");
+    r.hvOnOff = findRegAddress(hvRegs, "HV On/Off");
+}
 
 void buildRegisterMap()
 {
@@ -115,13 +137,13 @@ void buildRegisterMap()
     };
     allRegs = unitLinkRegs + unitRegs + channelRegs + channelStatusRegs;
     channelOffsets = {0x000, 0x200, 0x400, 0x600};
+    resolveFixedRegs();
 }
 
 quint32 findRegAddress(const QVector<DspReg>& list, const QString& key)
 {
     for (const DspReg& reg : list)
-        if (reg.key == key)
-            return reg.regAddress;
+        if (reg.key == key) return reg.regAddress;
     return 0;
 }
 
@@ -135,10 +157,8 @@ quint32 resolveRegAddress(const QString& key, int ch)
 {
     const quint32 offset = ch < 0 ? 0 : quint32(channelOffsets.at(clampChannel(ch)));
     for (const QVector<DspReg>* list : {&unitLinkRegs, &unitRegs})
-        if (const quint32 address = findRegAddress(*list, key))
-            return address;
+        if (const quint32 address = findRegAddress(*list, key)) return address;
     for (const QVector<DspReg>* list : {&channelRegs, &channelStatusRegs})
-        if (const quint32 address = findRegAddress(*list, key))
-            return address + offset;
+        if (const quint32 address = findRegAddress(*list, key)) return address + offset;
     return 0;
 }

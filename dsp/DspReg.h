@@ -8,7 +8,7 @@ struct DspReg
 {
     quint32 regAddress = 0;
     QString label;
-    QString key;    // compared case-sensitively
+    QString key; // compared case-sensitively
     bool readable = false;
     bool writable = false;
 };
@@ -21,6 +21,29 @@ extern QVector<DspReg> channelStatusRegs; // per-channel counters and times
 extern QVector<DspReg> allRegs;           // the four lists above, in that order
 extern QVector<DspReg> hvRegs;            // the HV unit
 extern QVector<int> channelOffsets;       // address offset of each channel's block
+
+// Addresses of the registers with a fixed role (start, clear, times, histogram request, HV),
+// looked up in the map once when it is built so that no access searches it by key.
+struct FixedRegs
+{
+    quint32 dtDelay1 = 0;
+    quint32 start = 0;
+    quint32 measTime1 = 0;
+    quint32 measTime2 = 0;
+    quint32 measTime3 = 0;
+    quint32 realTime1 = 0;
+    quint32 clear = 0;
+    quint32 histgram = 0;
+    quint32 sFilterPeakingT = 0; // per channel: add the channel's offset
+    quint32 fTotalCount1 = 0;
+    quint32 icr1 = 0;
+    quint32 liveTime1 = 0;
+    quint32 deadTime1 = 0;
+    quint32 hvStat = 0;
+    quint32 hvValue = 0;
+    quint32 hvOnOff = 0;
+};
+extern FixedRegs fixedRegs;
 
 void buildRegisterMap();
 

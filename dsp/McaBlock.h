@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/DspConstants.h"
+
 #include <QByteArray>
 
 // One channel's snapshot as one contiguous buffer, sent byte for byte on the data link.
@@ -18,7 +20,7 @@ class McaBlock
 {
 public:
     static constexpr int headSize = 48;
-    static constexpr int binCount = 4096;
+    static constexpr int binCount = Dsp::binCount;
     static constexpr int totalSize = headSize + binCount * 4;
 
     McaBlock(); // zero-filled, so an unfilled block never carries stale memory

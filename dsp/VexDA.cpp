@@ -4,16 +4,6 @@
 
 #include <QtEndian>
 
-namespace {
-constexpr double secondsPerTick = 1e-8;
-constexpr double ticksPerSecond = 1e8;
-
-quint32 addressOf(const QVector<DspReg>& list, const char* key)
-{
-    return findRegAddress(list, QLatin1String(key));
-}
-} // namespace
-
 VexDA::VexDA(const QString& name, const QString& ipAddress, QObject* parent)
     : VexUnit(name, ipAddress, parent), histogram(binCount, 0)
 {
@@ -29,39 +19,33 @@ VexDA::~VexDA() = default;
 
 quint64 VexDA::ticksFromSeconds(double seconds)
 {
-    constexpr quint64 largest = Q_UINT64_C(0xFFFFFFFFFFFF);
-    const double ticks = seconds * ticksPerSecond;
+    const double ticks = seconds * Dsp::ticksPerSecond;
     if (!(ticks > 0)) // also NaN
         return 0;
-    return ticks >= double(largest) ? largest : quint64(ticks);
-}
-
-quint64 VexDA::readValue(quint32 address, int length)
-{
-    readRegister(address, true, length);
-    return lastValue;
+    return ticks >= double(Dsp::largestTicks) ? Dsp::largestTicks : quint64(ticks);
 }
 
 void VexDA::setDataTransDelay(int ms)
 {
-    writeRegister(addressOf(unitLinkRegs, "DTDelay1"), quint64(qint64(ms) * 125000), true, 4);
+    writeRegister(fixedRegs.dtDelay1, quint64(qint64(ms) * Dsp::dtDelayTicksPerMs), true, 4);
 }
 
 void VexDA::setMeasTimeRaw(quint64 ticks)
 {
-    writeRegister(addressOf(unitRegs, "MeasTime1"), ticks, true, 6);
+    writeRegister(fixedRegs.measTime1, ticks, true, 6);
 }
 
 quint64 VexDA::measTimeRaw()
 {
-    return readValue(addressOf(unitRegs, "MeasTime1"), 6);
+    return readValue(fixedRegs.measTime1, 6);
 }
 
 void VexDA::setMeasTimeToMax()
 {
-    writeRegister(addressOf(unitRegs, "MeasTime1"), 0x0FFF, true, 2);
-    writeRegister(addressOf(unitRegs, "MeasTime2"), 0xFFFF, true, 2);
-    writeRegister(addressOf(unitRegs, "MeasTime3"), 0xFFFF, true, 2);
+    // Word by word, most significant first: 0x0FFF, 0xFFFF, 0xFFFF.
+    writeRegister(fixedRegs.measTime1, (Dsp::maxMeasTime >> 32) & 0xFFFF, true, 2);
+    writeRegister(fixedRegs.measTime2, (Dsp::maxMeasTime >> 16) & 0xFFFF, true, 2);
+    writeRegister(fixedRegs.measTime3, Dsp::maxMeasTime & 0xFFFF, true, 2);
 }
 
 void VexDA::applyPreset()
@@ -86,26 +70,22 @@ void VexDA::setPresetValue(double s)
 
 void VexDA::clearHistogram()
 {
-    const quint32 clear = addressOf(unitRegs, "Clear");
-    writeRegister(clear, 0, true, 2);
-    writeRegister(clear, 1, true, 2);
-    writeRegister(clear, 0, true, 2);
+    writeRegister(fixedRegs.clear, 0, true, 2);
+    writeRegister(fixedRegs.clear, 1, true, 2);
+    writeRegister(fixedRegs.clear, 0, true, 2);
 }
 
 void VexDA::readTimes()
 {
-    realTime = double(readValue(addressOf(unitRegs, "RealTime1"), 6)) * secondsPerTick;
+    realTime = double(readValue(fixedRegs.realTime1, 6)) * Dsp::secondsPerTick;
     liveTimes.clear();
     deadTimes.clear();
     icrs.clear();
-    const quint32 live = addressOf(channelStatusRegs, "LiveTime1");
-    const quint32 dead = addressOf(channelStatusRegs, "DeadTime1");
-    const quint32 icr = addressOf(channelStatusRegs, "ICR1");
     for (int c = 0; c < channelEnabled.size(); ++c) {
         const quint32 o = quint32(channelOffsets.at(c));
-        liveTimes << double(readValue(live + o, 6)) * secondsPerTick;
-        deadTimes << double(readValue(dead + o, 6)) * secondsPerTick;
-        icrs << double(readValue(icr + o, 4));
+        liveTimes << double(readValue(fixedRegs.liveTime1 + o, 6)) * Dsp::secondsPerTick;
+        deadTimes << double(readValue(fixedRegs.deadTime1 + o, 6)) * Dsp::secondsPerTick;
+        icrs << double(readValue(fixedRegs.icr1 + o, 4));
     }
 }
 
@@ -113,7 +93,7 @@ void VexDA::getHistogram(int ch, quint32* dest)
 {
     detachTcpSignals();
     discardTcpInput();
-    writeRegister(addressOf(unitRegs, "Histgram"), quint64(ch), true, 2);
+    writeRegister(fixedRegs.histgram, quint64(ch), true, 2);
     tcpBuffer.resize(0);
     while (tcpBuffer.size() < histogramBytes) {
         // Data may already sit in the socket's buffer, which a wait would not report.
@@ -158,8 +138,7 @@ void VexDA::tcpDataReady()
             tcpBuffer.resize(0);
             emit hgDataReady();
         }
-        if (got <= 0)
-            break;
+        if (got <= 0) break;
     }
 }
 
@@ -170,8 +149,7 @@ void VexDA::setMcaSet(std::unique_ptr<McaSet> set)
 
 McaSet* VexDA::makeMcaSet(int id)
 {
-    if (mcaSet && id != 0 && id == mcaSet->id)
-        return mcaSet.get();
+    if (mcaSet && id != 0 && id == mcaSet->id) return mcaSet.get();
     mcaSet = std::make_unique<McaSet>();
     mcaSet->id = id;
     mcaSet->runCount = runCount;
@@ -197,8 +175,7 @@ void VexDA::setEmulateSignal(bool f)
 
 void VexDA::startMeasWatch()
 {
-    if (busy)
-        return;
+    if (busy) return;
     busy = true;
     checkIsBusy();
     runCount += 1;
@@ -223,8 +200,7 @@ void VexDA::measWatch()
 
 void VexDA::stopMeasWatch()
 {
-    if (!busy)
-        return;
+    if (!busy) return;
     measTimer.stop();
     busy = false;
     makeMcaSet(runId);
@@ -233,8 +209,7 @@ void VexDA::stopMeasWatch()
 
 void VexDA::checkIsBusy()
 {
-    if (reportedBusy == busy)
-        return;
+    if (reportedBusy == busy) return;
     reportedBusy = busy;
     unitLog(QString("Changed Busy %1").arg(busy ? 1 : 0));
     emit changedIsBusy();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/DspConstants.h"
 #include "dsp/McaSet.h"
 #include "dsp/VexUnit.h"
 
@@ -14,10 +15,9 @@ class VexDA : public VexUnit
 {
     Q_OBJECT
 public:
-    static constexpr int binCount = McaBlock::binCount;
-    static constexpr int histogramBytes = binCount * 4;
+    static constexpr int binCount = Dsp::binCount;
+    static constexpr int histogramBytes = Dsp::histogramBytes;
     static constexpr int histogramChunkTimeoutMs = 500;
-    static constexpr quint64 maxMeasTime = Q_UINT64_C(0x0FFFFFFFFFFF);
 
     VexDA(const QString& name, const QString& ipAddress, QObject* parent = nullptr);
 
@@ -77,7 +77,6 @@ private slots:
 
 private:
     void storeHistogram(const QByteArray& bytes, quint32* dest);
-    quint64 readValue(quint32 address, int length);
 
     double presetValueSeconds = 1.0;
     int presetTypeValue = 0;

@@ -50,6 +50,13 @@ bool VexUnit::readRegister(quint32 address, bool waitAnswer, int length)
     return sendRequest(address, waitAnswer);
 }
 
+quint64 VexUnit::readValue(quint32 address, int length, bool* answered)
+{
+    const bool ok = readRegister(address, true, length);
+    if (answered) *answered = ok;
+    return decodeBigEndian(length, lastPayload);
+}
+
 bool VexUnit::writeRegister(quint32 address, quint64 value, bool waitAnswer, int length)
 {
     RegisterFrame::buildWrite(request, address, value, length);
@@ -73,8 +80,7 @@ bool VexUnit::sendRequest(quint32 address, bool waitAnswer)
 // earlier request would otherwise be taken for this one.
 void VexUnit::dropStaleDatagrams()
 {
-    if (udpSocket.state() != QAbstractSocket::BoundState)
-        return;
+    if (udpSocket.state() != QAbstractSocket::BoundState) return;
     while (udpSocket.hasPendingDatagrams())
         readDatagramInto(received);
 }
@@ -97,15 +103,13 @@ bool VexUnit::waitAnswer(int timeoutMs, quint32 address)
         // would put its value into the wrong register, so it is dropped.
         while (udpSocket.hasPendingDatagrams()) {
             readDatagramInto(received);
-            if (answerAddress(received) != address)
-                continue;
+            if (answerAddress(received) != address) continue;
             unitStat.UDPTimeout->setOk();
             takeAnswer(received);
             udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
             return true;
         }
-        if (deadline.hasExpired())
-            break;
+        if (deadline.hasExpired()) break;
     }
     unitLog(QString("Err. Timeout waiting ans from UDP for CMD [%1]").arg(address, 8, 16, QLatin1Char('0')));
     parseAnswer(QByteArray());
@@ -134,14 +138,11 @@ void VexUnit::decodeLastAnswer()
     lastAddress = 0;
     lastValue = 0;
     const uchar* bytes = reinterpret_cast<const uchar*>(lastAnswer.constData());
-    if (lastAnswer.size() >= 4)
-        lastHeader = qFromBigEndian<quint32>(bytes);
-    if (lastAnswer.size() >= 8)
-        lastAddress = qFromBigEndian<quint32>(bytes + 4);
+    if (lastAnswer.size() >= 4) lastHeader = qFromBigEndian<quint32>(bytes);
+    if (lastAnswer.size() >= 8) lastAddress = qFromBigEndian<quint32>(bytes + 4);
     const int payloadSize = qMax(0, lastAnswer.size() - RegisterFrame::headSize);
     lastPayload.resize(payloadSize);
-    if (payloadSize > 0)
-        memcpy(lastPayload.data(), bytes + RegisterFrame::headSize, size_t(payloadSize));
+    if (payloadSize > 0) memcpy(lastPayload.data(), bytes + RegisterFrame::headSize, size_t(payloadSize));
     lastValue = decodeBigEndian(payloadSize, lastPayload);
 }
 
@@ -183,8 +184,7 @@ void VexUnit::tcpDisconnected()
 void VexUnit::discardTcpInput()
 {
     const qint64 n = tcpSocket.bytesAvailable();
-    if (n <= 0)
-        return;
+    if (n <= 0) return;
     unitLog(QString("Something left in TCP read buffer of %1 bytes are discarded").arg(n));
     tcpSocket.read(n);
 }
@@ -195,8 +195,7 @@ void VexUnit::attachTcpSignals()
     connect(&tcpSocket, &QTcpSocket::disconnected, this, &VexUnit::tcpDisconnected, Qt::UniqueConnection);
     connect(&tcpSocket, &QTcpSocket::readyRead, this, &VexUnit::tcpDataReadySignal, Qt::UniqueConnection);
     // A connection lost while the signals were detached would otherwise stay shown as up.
-    if (tcpIsConnected && tcpSocket.state() != QAbstractSocket::ConnectedState)
-        tcpDisconnected();
+    if (tcpIsConnected && tcpSocket.state() != QAbstractSocket::ConnectedState) tcpDisconnected();
 }
 
 void VexUnit::detachTcpSignals()

@@ -27,6 +27,9 @@ public:
 
     void setIpAddress(const QString& ip);
     bool readRegister(quint32 address, bool waitAnswer, int length);
+    // Reads `length` bytes at `address`, waiting for the answer, and returns them as one
+    // big-endian number: 0 when the unit did not answer (`answered` tells which).
+    quint64 readValue(quint32 address, int length = 2, bool* answered = nullptr);
     bool writeRegister(quint32 address, quint64 value, bool waitAnswer, int length);
     bool waitAnswer(int timeoutMs, quint32 address);
     void parseAnswer(const QByteArray& datagram);

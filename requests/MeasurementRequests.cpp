@@ -1,24 +1,14 @@
 #include "app/Body.h"
 
+#include "dsp/DspConstants.h"
 #include "dsp/DspReg.h"
-#include "dsp/RegisterFrame.h"
 #include "dsp/VexDA.h"
 #include "requests/RequestText.h"
 #include "zephra/Zephra.h"
 
-namespace {
-constexpr int mcaLength = 4096;
-
-quint32 startAddress()
-{
-    return findRegAddress(unitRegs, QStringLiteral("Start"));
-}
-} // namespace
-
 void Body::askClear(AMsg msg)
 {
-    if (!checkParamCount(msg, 0))
-        return;
+    if (!checkParamCount(msg, 0)) return;
     for (VexDA* unit : vexDAs.units())
         unit->clearHistogram();
     zephra->sendAnswer(msg, "Ok:");
@@ -26,22 +16,21 @@ void Body::askClear(AMsg msg)
 
 void Body::askStart(AMsg msg, bool clearHgm)
 {
-    if (checkMaxParams(msg, 1) < 0)
-        return;
+    if (checkMaxParams(msg, 1) < 0) return;
     const int n = paramAt(msg, 0).toInt(nullptr, 10);
     if (clearHgm)
         for (VexDA* unit : vexDAs.units())
             unit->clearHistogram();
     // Every unit is stopped before any is started.
     for (VexDA* unit : vexDAs.units()) {
-        unit->writeRegister(startAddress(), 0, true, 2);
+        unit->writeRegister(fixedRegs.start, 0, true, 2);
         unit->stopMeasWatch();
     }
     for (VexDA* unit : vexDAs.units()) {
         if (n == 0 || n != unit->runId) {
             unit->runId = n;
             unit->startMeasWatch();
-            unit->writeRegister(startAddress(), 1, true, 2);
+            unit->writeRegister(fixedRegs.start, 1, true, 2);
         } else {
             // The same measurement again: report a busy pulse instead of restarting.
             unit->busy = true;
@@ -55,10 +44,9 @@ void Body::askStart(AMsg msg, bool clearHgm)
 
 void Body::askStop(AMsg msg)
 {
-    if (!checkParamCount(msg, 0))
-        return;
+    if (!checkParamCount(msg, 0)) return;
     for (VexDA* unit : vexDAs.units()) {
-        unit->writeRegister(startAddress(), 0, true, 2);
+        unit->writeRegister(fixedRegs.start, 0, true, 2);
         unit->stopMeasWatch();
     }
     zephra->sendAnswer(msg, "Ok:");
@@ -66,8 +54,7 @@ void Body::askStop(AMsg msg)
 
 void Body::askSetPresetType(AMsg msg)
 {
-    if (!checkParamCount(msg, 1))
-        return;
+    if (!checkParamCount(msg, 1)) return;
     const int type = presetTypeFromText(paramAt(msg, 0));
     for (VexDA* unit : vexDAs.units())
         unit->setPresetType(type);
@@ -82,8 +69,7 @@ void Body::askGetPresetType(AMsg msg)
 // Answers the text every unit gives, or the first with the list of all when they differ.
 void Body::answerPresetOfAllUnits(const AMsg& msg, const std::function<QString(const VexDA*)>& textOf)
 {
-    if (!checkParamCount(msg, 0))
-        return;
+    if (!checkParamCount(msg, 0)) return;
     if (vexDAs.units().isEmpty()) {
         zephra->sendAnswer(msg, "Er: No DSPs are managed");
         return;
@@ -102,8 +88,7 @@ void Body::answerPresetOfAllUnits(const AMsg& msg, const std::function<QString(c
 
 void Body::askSetPresetValue(AMsg msg)
 {
-    if (!checkParamCount(msg, 1))
-        return;
+    if (!checkParamCount(msg, 1)) return;
     const double value = paramAt(msg, 0).toDouble();
     for (VexDA* unit : vexDAs.units())
         unit->setPresetValue(value);
@@ -117,8 +102,7 @@ void Body::askGetPresetValue(AMsg msg)
 
 void Body::askSetNormalizeType(AMsg msg)
 {
-    if (!checkParamCount(msg, 1))
-        return;
+    if (!checkParamCount(msg, 1)) return;
     normalizeType = normalizeTypeFromText(paramAt(msg, 0), normalizeType);
     zephra->sendAnswer(msg, QString("Ok: Normalize type %1").arg(normalizeTypeName(normalizeType)));
 }
@@ -130,39 +114,33 @@ void Body::askGetNormalizeType(AMsg msg)
 
 void Body::askGetMCALength(AMsg msg)
 {
-    if (!checkParamCount(msg, 0))
-        return;
+    if (!checkParamCount(msg, 0)) return;
     if (vexDAs.units().isEmpty())
         zephra->sendAnswer(msg, "Er: No DSPs are managed");
     else
-        zephra->sendAnswer(msg, QString::number(mcaLength));
+        zephra->sendAnswer(msg, QString::number(Dsp::binCount));
 }
 
 void Body::askGetPeakingTime(AMsg msg)
 {
     const int e = checkElementNo(msg, 1);
-    if (e < 0)
-        return;
+    if (e < 0) return;
     const ChannelRef& ref = channels.at(e);
-    const quint32 address = findRegAddress(channelRegs, QStringLiteral("SFilterPeakingT"));
-    ref.unit->readRegister(address + quint32(channelOffsets.at(ref.ch)), true, 2);
-    const quint64 v = decodeBigEndian(2, ref.unit->lastPayload);
-    zephra->sendAnswer(msg, numberText(double(v) * 0.01));
+    const quint64 v = ref.unit->readValue(fixedRegs.sFilterPeakingT + quint32(channelOffsets.at(ref.ch)));
+    zephra->sendAnswer(msg, numberText(double(v) * Dsp::peakingTimePerStep));
 }
 
 void Body::askGetMeasTimeInSec(AMsg msg)
 {
     VexDA* unit = unitOfSubAddress(msg);
-    if (!unit)
-        return;
-    zephra->sendAnswer(msg, numberText(double(unit->measTimeRaw()) * 1e-8));
+    if (!unit) return;
+    zephra->sendAnswer(msg, numberText(double(unit->measTimeRaw()) * Dsp::secondsPerTick));
 }
 
 void Body::askSetMeasTimeInSec(AMsg msg)
 {
     VexDA* unit = unitOfSubAddress(msg);
-    if (!unit)
-        return;
+    if (!unit) return;
     unit->setMeasTimeRaw(VexDA::ticksFromSeconds(paramAt(msg, 0).toDouble()));
     zephra->sendAnswer(msg, "Ok:");
 }
@@ -171,6 +149,5 @@ void Body::changedVexDABusy()
 {
     const int busy = vexDAs.isBusy() ? 1 : 0;
     emit log(QString("Emitting Event: _ChangedIsBusy %1").arg(busy));
-    if (zephra)
-        zephra->sendEvent(QString(), QString("ChangedIsBusy %1").arg(busy));
+    if (zephra) zephra->sendEvent(QString(), QString("ChangedIsBusy %1").arg(busy));
 }

@@ -20,8 +20,7 @@ template <typename Count> static QString joinCounts(const Count* counts, int n)
     char* at = out.data();
     char* const end = at + out.size();
     for (int i = 0; i < n; ++i) {
-        if (i > 0)
-            *at++ = ' ';
+        if (i > 0) *at++ = ' ';
         at = std::to_chars(at, end, counts[i]).ptr;
     }
     out.truncate(int(at - out.data()));
@@ -49,8 +48,7 @@ QString numbersText(const QVector<double>& values)
 
 QString meanText(const QVector<double>& values)
 {
-    if (values.isEmpty())
-        return numberText(0);
+    if (values.isEmpty()) return numberText(0);
     double sum = 0;
     for (double v : values)
         sum += numberText(v).toDouble();
@@ -60,12 +58,9 @@ QString meanText(const QVector<double>& values)
 int presetTypeFromText(const QString& text)
 {
     const QString upper = text.toUpper();
-    if (upper == "NONE")
-        return 0;
-    if (upper == "REAL")
-        return 1;
-    if (upper == "LIVE")
-        return 2;
+    if (upper == "NONE") return 0;
+    if (upper == "REAL") return 1;
+    if (upper == "LIVE") return 2;
     const int t = text.toInt(nullptr, 10);
     return t < 0 ? 0 : (t > 2 ? 1 : t);
 }
@@ -73,12 +68,9 @@ int presetTypeFromText(const QString& text)
 int normalizeTypeFromText(const QString& text, int current)
 {
     const QString upper = text.toUpper();
-    if (upper == "REAL" || upper == "0")
-        return 0;
-    if (upper == "LIVE" || upper == "1")
-        return 1;
-    if (upper == "NONE" || upper == "2")
-        return 2;
+    if (upper == "REAL" || upper == "0") return 0;
+    if (upper == "LIVE" || upper == "1") return 1;
+    if (upper == "NONE" || upper == "2") return 2;
     return current;
 }
 
@@ -89,16 +81,15 @@ QString normalizeTypeName(int type)
 
 quint16 registerValueFromText(const QString& text)
 {
-    const qlonglong value = text.startsWith(QLatin1String("0x")) ? text.toLongLong(nullptr, 16)
-                                                                : text.toLongLong(nullptr, 10);
+    const qlonglong value =
+        text.startsWith(QLatin1String("0x")) ? text.toLongLong(nullptr, 16) : text.toLongLong(nullptr, 10);
     return quint16(value & 0xFFFF);
 }
 
 int roiBoundFromText(const QString& text)
 {
     const double v = std::trunc(text.toDouble());
-    if (std::isnan(v))
-        return 0;
+    if (std::isnan(v)) return 0;
     constexpr double lowest = std::numeric_limits<int>::min();
     constexpr double highest = std::numeric_limits<int>::max();
     return int(v < lowest ? lowest : (v > highest ? highest : v));
@@ -116,7 +107,6 @@ quint64 sumBelowEnd(const quint32* bins, int binCount, int start, int end)
 
 quint64 sumThroughEnd(const quint32* bins, int binCount, int start, int end)
 {
-    if (end < binCount)
-        return sumBelowEnd(bins, binCount, start, end + 1);
+    if (end < binCount) return sumBelowEnd(bins, binCount, start, end + 1);
     return sumBelowEnd(bins, binCount, start, binCount);
 }

@@ -1,7 +1,7 @@
 #include "app/Body.h"
 
+#include "dsp/DspConstants.h"
 #include "dsp/DspReg.h"
-#include "dsp/RegisterFrame.h"
 #include "dsp/VexDA.h"
 #include "requests/RequestText.h"
 #include "zephra/Zephra.h"
@@ -9,21 +9,14 @@
 #include <utility>
 
 namespace {
-constexpr int binCount = VexDA::binCount;
-
-quint32 read32(VexDA* unit, quint32 address)
-{
-    unit->readRegister(address, true, 4);
-    return quint32(decodeBigEndian(4, unit->lastPayload));
-}
+constexpr int binCount = Dsp::binCount;
 
 // The start and end of an ROI from two parameter texts, swapped into order.
 std::pair<int, int> roiFrom(const QString& startText, const QString& endText)
 {
     int start = roiBoundFromText(startText);
     int end = roiBoundFromText(endText);
-    if (start > end)
-        std::swap(start, end);
+    if (start > end) std::swap(start, end);
     return {start, end};
 }
 } // namespace
@@ -31,8 +24,7 @@ std::pair<int, int> roiFrom(const QString& startText, const QString& endText)
 void Body::askGetHistgram(AMsg msg)
 {
     const int e = checkElementNo(msg, 1);
-    if (e < 0)
-        return;
+    if (e < 0) return;
     const ChannelRef& ref = channels.at(e);
     ref.unit->getHistogram(ref.ch, nullptr);
     zephra->sendAnswer(msg, countsText(ref.unit->histogram.constData(), binCount));
@@ -41,8 +33,7 @@ void Body::askGetHistgram(AMsg msg)
 void Body::askGetValue(AMsg msg)
 {
     const int e = checkElementNo(msg, 1);
-    if (e < 0)
-        return;
+    if (e < 0) return;
     const ChannelRef& ref = channels.at(e);
     VexDA* unit = ref.unit;
     unit->getHistogram(ref.ch, nullptr);
@@ -60,8 +51,6 @@ void Body::askGetValues(AMsg msg)
 {
     for (VexDA* unit : vexDAs.units())
         unit->readTimes();
-    const quint32 totalCountAddress = findRegAddress(channelStatusRegs, QStringLiteral("FTotalCount1"));
-    const quint32 icrAddress = findRegAddress(channelStatusRegs, QStringLiteral("ICR1"));
     QVector<quint64> totals, rois, totalCounts, icrs;
     quint64 grandTotal = 0;
     for (const ChannelRef& ref : qAsConst(channels)) {
@@ -76,21 +65,20 @@ void Body::askGetValues(AMsg msg)
         const quint32 offset = quint32(channelOffsets.at(ref.ch));
         totals << sumBelowEnd(bins, binCount, 0, binCount);
         rois << roi;
-        totalCounts << read32(unit, totalCountAddress + offset);
-        icrs << read32(unit, icrAddress + offset);
+        totalCounts << unit->readValue(fixedRegs.fTotalCount1 + offset, 4);
+        icrs << unit->readValue(fixedRegs.icr1 + offset, 4);
         grandTotal += roi;
     }
-    zephra->sendAnswer(msg, QString("%1 %2 %3 %4 %5")
-                                .arg(grandTotal)
-                                .arg(countsText(totals), countsText(rois), countsText(totalCounts),
-                                     countsText(icrs)));
+    zephra->sendAnswer(
+        msg, QString("%1 %2 %3 %4 %5")
+                 .arg(grandTotal)
+                 .arg(countsText(totals), countsText(rois), countsText(totalCounts), countsText(icrs)));
 }
 
 void Body::askSetROI(AMsg msg)
 {
     const int e = checkElementNo(msg, 3);
-    if (e < 0)
-        return;
+    if (e < 0) return;
     const auto [start, end] = roiFrom(paramAt(msg, 1), paramAt(msg, 2));
     const ChannelRef& ref = channels.at(e);
     ref.unit->roiStart[ref.ch] = start;
@@ -118,19 +106,19 @@ void Body::askSetROIs(AMsg msg)
 void Body::askGetROI(AMsg msg)
 {
     const int e = checkElementNo(msg, 1);
-    if (e < 0)
-        return;
+    if (e < 0) return;
     const ChannelRef& ref = channels.at(e);
-    zephra->sendAnswer(msg, QString("%1 %2").arg(ref.unit->roiStart.at(ref.ch)).arg(ref.unit->roiEnd.at(ref.ch)));
+    zephra->sendAnswer(msg,
+                       QString("%1 %2").arg(ref.unit->roiStart.at(ref.ch)).arg(ref.unit->roiEnd.at(ref.ch)));
 }
 
 void Body::askGetROIs(AMsg msg)
 {
-    if (!checkParamCount(msg, 0))
-        return;
+    if (!checkParamCount(msg, 0)) return;
     QStringList bounds;
     for (const ChannelRef& ref : qAsConst(channels))
-        bounds << QString::number(ref.unit->roiStart.at(ref.ch)) << QString::number(ref.unit->roiEnd.at(ref.ch));
+        bounds << QString::number(ref.unit->roiStart.at(ref.ch))
+               << QString::number(ref.unit->roiEnd.at(ref.ch));
     zephra->sendAnswer(msg, bounds.join(' '));
 }
 
@@ -156,30 +144,25 @@ QVector<double> Body::readChannelTimes(bool live)
 
 void Body::askGetRealTimes(AMsg msg)
 {
-    if (checkParamCount(msg, 0))
-        zephra->sendAnswer(msg, numbersText(readRealTimes()));
+    if (checkParamCount(msg, 0)) zephra->sendAnswer(msg, numbersText(readRealTimes()));
 }
 
 void Body::askGetRealTime(AMsg msg)
 {
-    if (checkParamCount(msg, 0))
-        zephra->sendAnswer(msg, meanText(readRealTimes()));
+    if (checkParamCount(msg, 0)) zephra->sendAnswer(msg, meanText(readRealTimes()));
 }
 
 void Body::askGetLiveTimes(AMsg msg)
 {
-    if (checkParamCount(msg, 0))
-        zephra->sendAnswer(msg, numbersText(readChannelTimes(true)));
+    if (checkParamCount(msg, 0)) zephra->sendAnswer(msg, numbersText(readChannelTimes(true)));
 }
 
 void Body::askGetLiveTime(AMsg msg)
 {
-    if (checkParamCount(msg, 0))
-        zephra->sendAnswer(msg, meanText(readChannelTimes(true)));
+    if (checkParamCount(msg, 0)) zephra->sendAnswer(msg, meanText(readChannelTimes(true)));
 }
 
 void Body::askGetDeadTimes(AMsg msg)
 {
-    if (checkParamCount(msg, 0))
-        zephra->sendAnswer(msg, numbersText(readChannelTimes(false)));
+    if (checkParamCount(msg, 0)) zephra->sendAnswer(msg, numbersText(readChannelTimes(false)));
 }

@@ -70,8 +70,8 @@ private slots:
             auto* tcp = grid->itemAtPosition(row, 0)->widget()->findChild<StatDisp*>("TCPStat");
             QTRY_COMPARE_WITH_TIMEOUT(tcp->statStyle(), QString(StyleSheets::green), 3000);
         }
-        QCOMPARE(emu->regs(0, measTime1, 3), VexDA::maxMeasTime);
-        QCOMPARE(emu->regs(1, measTime1, 3), VexDA::maxMeasTime);
+        QCOMPARE(emu->regs(0, measTime1, 3), Dsp::maxMeasTime);
+        QCOMPARE(emu->regs(1, measTime1, 3), Dsp::maxMeasTime);
         QCOMPARE(emu->requests(1).last(), QByteArray::fromHex("FF8007040000000800000000"));
     }
 
