@@ -70,7 +70,8 @@ private:
     static QString paramAt(const AMsg& msg, int i);
     // The unit named by the request's sub-address, or null after answering that there is none.
     VexDA* unitOfSubAddress(const AMsg& msg);
-    bool resolveRegisterRequest(const AMsg& msg, int channelFromParams, VexDA*& unit, int& ch, quint32& address);
+    bool resolveRegisterRequest(const AMsg& msg, int channelFromParams, VexDA*& unit, int& ch,
+                                quint32& address);
     void answerPresetOfAllUnits(const AMsg& msg, const std::function<QString(const VexDA*)>& textOf);
     QVector<double> readRealTimes();
     QVector<double> readChannelTimes(bool live);

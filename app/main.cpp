@@ -10,16 +10,13 @@ int main(int argc, char* argv[])
     QString configFileName = "config.cfg";
     QApplication app(argc, argv);
     configStore.parseCommandLine(argc, argv);
-    if (configStore.contains("-c"))
-        configFileName = configStore.exactValue("-c");
-    if (configStore.contains("-config"))
-        configFileName = configStore.exactValue("-config");
+    if (configStore.contains("-c")) configFileName = configStore.exactValue("-c");
+    if (configStore.contains("-config")) configFileName = configStore.exactValue("-config");
     configStore.readFile(configFileName);
     configStore.contains("-j"); // Japanese is the default already
 
     QTranslator translator;
-    if (!configStore.contains("-e"))
-        installCatalogue(app, translator);
+    if (!configStore.contains("-e")) installCatalogue(app, translator);
 
     int result;
     {

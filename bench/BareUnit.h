@@ -30,8 +30,7 @@ struct BareUnit
     void exchange(const QByteArray& datagram)
     {
         udp.writeDatagram(datagram, address, port);
-        if (!udp.hasPendingDatagrams())
-            udp.waitForReadyRead(waitMs);
+        if (!udp.hasPendingDatagrams()) udp.waitForReadyRead(waitMs);
         udp.readDatagram(buffer.data(), buffer.size());
     }
 

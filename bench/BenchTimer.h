@@ -18,7 +18,8 @@ public:
     BenchPair(int rounds, int perRound) : rounds(rounds), perRound(perRound) {}
 
     // Returns the ratio measured/reference.
-    double run(const QString& name, const std::function<void()>& measured, const std::function<void()>& reference)
+    double run(const QString& name, const std::function<void()>& measured,
+               const std::function<void()>& reference)
     {
         std::vector<double> a, b;
         for (int r = 0; r < rounds; ++r) {
@@ -59,8 +60,7 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000)
 {
     const QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
-        if (deadline.hasExpired())
-            return false;
+        if (deadline.hasExpired()) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;

@@ -30,15 +30,14 @@ void EchoNode::readLines()
         // "from>to cmd ..." answered as "to>from @cmd Ok:"
         const int gt = line.indexOf('>');
         const int blank = line.indexOf(' ');
-        if (gt < 0 || blank < gt)
-            continue;
+        if (gt < 0 || blank < gt) continue;
         const QByteArray from = line.left(gt);
         const QByteArray to = line.mid(gt + 1, blank - gt - 1);
         const QByteArray cmd = line.mid(blank + 1).split(' ').first();
-        if (cmd.startsWith('@') || cmd.startsWith('_'))
-            continue;
+        if (cmd.startsWith('@') || cmd.startsWith('_')) continue;
         // "Fill n" is answered with n characters, to weigh the transport of a long answer.
-        const QByteArray text = cmd == "Fill" ? QByteArray(line.mid(blank + 6).toInt(), '7') : QByteArray("Ok:");
+        const QByteArray text =
+            cmd == "Fill" ? QByteArray(line.mid(blank + 6).toInt(), '7') : QByteArray("Ok:");
         socket->write(to + '>' + from + " @" + cmd + ' ' + text + '\n');
         socket->flush();
     }

@@ -32,8 +32,7 @@ struct Client
     QByteArray line()
     {
         while (!socket.canReadLine())
-            if (!socket.waitForReadyRead(waitMs))
-                qFatal("no line from the server");
+            if (!socket.waitForReadyRead(waitMs)) qFatal("no line from the server");
         return socket.readLine();
     }
 
@@ -41,8 +40,7 @@ struct Client
     {
         name = as;
         socket.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
-        if (!socket.waitForConnected(waitMs))
-            return false;
+        if (!socket.waitForConnected(waitMs)) return false;
         line();
         socket.write(name + ' ' + key + '\n');
         return line().startsWith("System>" + name + " Ok:");
@@ -55,8 +53,7 @@ struct Client
         socket.flush();
         for (;;) {
             QByteArray l = line();
-            if (!l.contains(">System "))
-                return l;
+            if (!l.contains(">System ")) return l;
         }
     }
 };
@@ -74,8 +71,7 @@ Emulator readEmulatorLines(QProcess& units)
     Emulator emu;
     for (;;) {
         while (!units.canReadLine())
-            if (!units.waitForReadyRead(waitMs))
-                qFatal("the unit emulator did not start");
+            if (!units.waitForReadyRead(waitMs)) qFatal("the unit emulator did not start");
         const QList<QByteArray> words = units.readLine().simplified().split(' ');
         if (words.first() == "ready") {
             emu.udpPort = quint16(words.value(1).mid(4).toUInt());
@@ -89,8 +85,7 @@ Emulator readEmulatorLines(QProcess& units)
 void stop(QProcess& p)
 {
     p.terminate();
-    if (!p.waitForFinished(waitMs))
-        p.kill();
+    if (!p.waitForFinished(waitMs)) p.kill();
     p.waitForFinished(waitMs);
 }
 } // namespace
@@ -126,8 +121,7 @@ int main(int argc, char* argv[])
     writeFile("server.keys", key + '\n');
     writeFile("Tavik.key", key + '\n');
     StandInServer server(standInConfig(dir.filePath("server.keys"), 0));
-    if (!server.started)
-        qFatal("%s", qPrintable(server.error));
+    if (!server.started) qFatal("%s", qPrintable(server.error));
     QByteArray config = QString("ZEPHRA_IP 127.0.0.1\nZEPHRA_PORT %1\nCONNECT_TO_ZEPHRA 1\n"
                                 "VEX_UDP_PORT %2\nVEX_TCP_PORT %3\n")
                             .arg(server.port)
@@ -149,8 +143,7 @@ int main(int argc, char* argv[])
     if (!echoReady || !tavik.waitForStarted(waitMs) || !client.logIn(server.port, "bench"))
         qFatal("set-up failed");
     for (int i = 0; !client.ask("Tavik", "Hello").contains("@Hello Hello!"); ++i) {
-        if (i > 100)
-            qFatal("the program did not log in");
+        if (i > 100) qFatal("the program did not log in");
         QThread::msleep(100);
     }
 
@@ -161,47 +154,51 @@ int main(int argc, char* argv[])
         bare->address = QHostAddress(emu.addresses.at(firstBareUnit + u));
         bare->port = emu.udpPort;
         bare->tcp.connectToHost(bare->address, emu.tcpPort);
-        if (!bare->tcp.waitForConnected(waitMs))
-            qFatal("no bare TCP connection");
+        if (!bare->tcp.waitForConnected(waitMs)) qFatal("no bare TCP connection");
         bareUnits.push_back(std::move(bare));
     }
     BareUnit& bare = *bareUnits.front();
     client.ask("Tavik", "GetValues"); // every unit has sent a histogram once
 
-    QTextStream(stdout) << QString("Requests to tavik over %1 emulated units x 4 channels; median per request\n")
+    QTextStream(stdout) << QString(
+                               "Requests to tavik over %1 emulated units x 4 channels; median per request\n")
                                .arg(dspUnits);
     auto bareMessage = [&] { client.ask("echo", "Ping"); };
     BenchPair status(9, 200);
-    status.run("Status Mode", [&] { client.ask("Tavik.dsp1", "Status Mode"); },
-               [&] {
-                   bareMessage();
-                   bare.read();
-               });
+    status.run(
+        "Status Mode", [&] { client.ask("Tavik.dsp1", "Status Mode"); },
+        [&] {
+            bareMessage();
+            bare.read();
+        });
     BenchPair histogram(9, 60);
-    histogram.run("GetHistgram 0", [&] { client.ask("Tavik", "GetHistgram 0"); },
-                  [&] {
-                      bareMessage();
-                      bare.fetchHistogram(0);
-                  });
+    histogram.run(
+        "GetHistgram 0", [&] { client.ask("Tavik", "GetHistgram 0"); },
+        [&] {
+            bareMessage();
+            bare.fetchHistogram(0);
+        });
     BenchPair values(5, 3);
-    values.run("GetValues", [&] { client.ask("Tavik", "GetValues"); },
-               [&] {
-                   bareMessage();
-                   for (auto& unit : bareUnits)
-                       for (int i = 0; i < 13; ++i)
-                           unit->read();
-                   for (auto& unit : bareUnits)
-                       for (int ch = 0; ch < 4; ++ch) {
-                           unit->fetchHistogram(ch);
-                           unit->read();
-                           unit->read();
-                       }
-               });
+    values.run(
+        "GetValues", [&] { client.ask("Tavik", "GetValues"); },
+        [&] {
+            bareMessage();
+            for (auto& unit : bareUnits)
+                for (int i = 0; i < 13; ++i)
+                    unit->read();
+            for (auto& unit : bareUnits)
+                for (int ch = 0; ch < 4; ++ch) {
+                    unit->fetchHistogram(ch);
+                    unit->read();
+                    unit->read();
+                }
+        });
     QTextStream(stdout) << "For scale: a bare round trip whose answer is as long as GetHistgram's\n";
     const QByteArray histogramAnswer = client.ask("Tavik", "GetHistgram 0");
     const QByteArray fill = "Fill " + QByteArray::number(histogramAnswer.size() - 27);
     BenchPair scale(9, 60);
-    scale.run("long answer", [&] { client.ask("echo", fill); }, bareMessage);
+    scale.run(
+        "long answer", [&] { client.ask("echo", fill); }, bareMessage);
     stop(tavik);
     stop(units);
     stop(echo);

@@ -12,8 +12,7 @@ void ConfigStore::parseCommandLine(int argc, char** argv)
 {
     for (int i = 0; i < argc; ++i) {
         const QString arg = QString::fromUtf8(argv[i]);
-        if (!arg.startsWith(QLatin1Char('-')))
-            continue;
+        if (!arg.startsWith(QLatin1Char('-'))) continue;
         QString value;
         if (i + 1 < argc && argv[i + 1][0] != '-') {
             value = QString::fromUtf8(argv[i + 1]);
@@ -34,8 +33,7 @@ void ConfigStore::readFile(const QString& fileName)
     QString line;
     while (in.readLineInto(&line)) {
         line = stripComment(line);
-        if (isBlankLine(line))
-            continue;
+        if (isBlankLine(line)) continue;
         QString key;
         QString firstItem;
         const QString rest = takeFirstItem(line, key);
@@ -92,7 +90,6 @@ QStringList ConfigStore::allRests(const QString& key) const
     const QString upperKey = key.toUpper();
     QStringList result;
     for (int i = 0; i < completeUpperKeys.size(); ++i)
-        if (completeUpperKeys.at(i) == upperKey)
-            result << complete.rests.at(i);
+        if (completeUpperKeys.at(i) == upperKey) result << complete.rests.at(i);
     return result;
 }

@@ -25,9 +25,9 @@ private:
         QStringList firstItems;
         QStringList rests;
     };
-    View exact;      // keys as written, compared case-sensitively
-    View upper;      // upper-cased keys
-    View complete;   // every entry, keys as written
+    View exact;    // keys as written, compared case-sensitively
+    View upper;    // upper-cased keys
+    View complete; // every entry, keys as written
     QStringList completeUpperKeys;
 };
 

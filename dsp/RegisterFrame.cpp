@@ -32,15 +32,13 @@ void buildWrite(QByteArray& frame, quint32 address, quint64 value, int length)
 
 quint32 answerAddress(const QByteArray& datagram)
 {
-    if (datagram.size() < RegisterFrame::headSize)
-        return 0;
+    if (datagram.size() < RegisterFrame::headSize) return 0;
     return qFromBigEndian<quint32>(datagram.constData() + 4);
 }
 
 quint64 decodeBigEndian(int n, const QByteArray& bytes)
 {
-    if (n <= 0 || bytes.size() < n)
-        return 0;
+    if (n <= 0 || bytes.size() < n) return 0;
     const int used = qMin(n, 8);
     uchar wide[8] = {};
     memcpy(wide + 8 - used, bytes.constData(), size_t(used));

@@ -18,8 +18,7 @@ void VexDAs::append(VexDA* unit)
 VexDA* VexDAs::unitNamed(const QString& name) const
 {
     for (VexDA* unit : unitList)
-        if (unit->unitName == name)
-            return unit;
+        if (unit->unitName == name) return unit;
     return nullptr;
 }
 
@@ -35,8 +34,7 @@ void VexDAs::changedOneBusy()
     bool any = false;
     for (const VexDA* unit : unitList)
         any = any || unit->reportedBusy;
-    if (any == busy)
-        return;
+    if (any == busy) return;
     busy = any;
     emit changedIsBusy();
 }

@@ -21,14 +21,12 @@ QString StatDisp::statStyle() const
 // would repolish the label each time, so only changes reach the widget.
 void StatDisp::setText(const QString& stat)
 {
-    if (Stat->text() != stat)
-        Stat->setText(stat);
+    if (Stat->text() != stat) Stat->setText(stat);
 }
 
 void StatDisp::setStyleSheet(const QString& style)
 {
-    if (Stat->styleSheet() != style)
-        Stat->setStyleSheet(style);
+    if (Stat->styleSheet() != style) Stat->setStyleSheet(style);
 }
 
 void StatDisp::apply(const QString& text, const QString& style)
@@ -57,21 +55,57 @@ void StatDisp::setRunStat(RunStat stat)
     setRunStat(stat, QStringList{QString(), QString(), QString()});
 }
 
-void StatDisp::setRunning(const QString& msg) { apply(msg, StyleSheets::green); }
-void StatDisp::setRunning() { setRunning(QString()); }
-void StatDisp::setStay(const QString& msg) { apply(msg, StyleSheets::grey); }
-void StatDisp::setStay() { setStay(QString()); }
-void StatDisp::setInTransition(const QString& msg) { apply(msg, StyleSheets::yellow); }
-void StatDisp::setInTransition() { setInTransition(QString()); }
+void StatDisp::setRunning(const QString& msg)
+{
+    apply(msg, StyleSheets::green);
+}
+void StatDisp::setRunning()
+{
+    setRunning(QString());
+}
+void StatDisp::setStay(const QString& msg)
+{
+    apply(msg, StyleSheets::grey);
+}
+void StatDisp::setStay()
+{
+    setStay(QString());
+}
+void StatDisp::setInTransition(const QString& msg)
+{
+    apply(msg, StyleSheets::yellow);
+}
+void StatDisp::setInTransition()
+{
+    setInTransition(QString());
+}
 
 void StatDisp::setOkNG(bool f, const QString& ok, const QString& ng)
 {
     apply(f ? ok : ng, f ? QString(StyleSheets::green) : QString(StyleSheets::pink));
 }
 
-void StatDisp::setOkNG(bool f, const QString& ok) { setOkNG(f, ok, QString()); }
-void StatDisp::setOkNG(bool f) { setOkNG(f, QString(), QString()); }
-void StatDisp::setOk(const QString& ok) { apply(ok, StyleSheets::green); }
-void StatDisp::setOk() { setOk(QString()); }
-void StatDisp::setNG(const QString& ng) { apply(ng, StyleSheets::pink); }
-void StatDisp::setNG() { setNG(QString()); }
+void StatDisp::setOkNG(bool f, const QString& ok)
+{
+    setOkNG(f, ok, QString());
+}
+void StatDisp::setOkNG(bool f)
+{
+    setOkNG(f, QString(), QString());
+}
+void StatDisp::setOk(const QString& ok)
+{
+    apply(ok, StyleSheets::green);
+}
+void StatDisp::setOk()
+{
+    setOk(QString());
+}
+void StatDisp::setNG(const QString& ng)
+{
+    apply(ng, StyleSheets::pink);
+}
+void StatDisp::setNG()
+{
+    setNG(QString());
+}

@@ -21,16 +21,14 @@ bool CommandTable::addCommand(int id, const QString& name, const QString& help)
 int CommandTable::idOf(const QString& name) const
 {
     for (const Command& c : commands)
-        if (c.name == name)
-            return c.id;
+        if (c.name == name) return c.id;
     return CmdUnknown;
 }
 
 QString CommandTable::helpOf(const QString& name) const
 {
     for (const Command& c : commands)
-        if (c.name == name)
-            return c.help;
+        if (c.name == name) return c.help;
     return QString();
 }
 
@@ -50,11 +48,9 @@ QString CommandTable::helloText(const QString& myName)
 
 QString CommandTable::helpText(const QStringList& params) const
 {
-    if (params.isEmpty())
-        return "Commands : " + commandList();
+    if (params.isEmpty()) return "Commands : " + commandList();
     const QString name = params.first();
-    if (idOf(name) == CmdUnknown)
-        return QString("Er: Command [%1] not found.").arg(name);
+    if (idOf(name) == CmdUnknown) return QString("Er: Command [%1] not found.").arg(name);
     return ": " + helpOf(name);
 }
 

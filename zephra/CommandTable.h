@@ -9,7 +9,6 @@
 class CommandTable
 {
 public:
-
     // Refuses a row whose identifier or name is already there, with a debug diagnostic.
     bool addCommand(int id, const QString& name, const QString& help);
     int idOf(const QString& name) const;

@@ -11,8 +11,7 @@ void ConnectStat::setWidgets(QLabel* l, QPushButton* b)
 {
     label = l;
     button = b;
-    if (button)
-        connect(button, &QPushButton::clicked, this, &ConnectStat::connectBClicked);
+    if (button) connect(button, &QPushButton::clicked, this, &ConnectStat::connectBClicked);
 }
 
 void ConnectStat::setState(int s)

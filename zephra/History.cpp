@@ -9,8 +9,7 @@ void parse(const QStringList& lines, QString& host, QString& port)
 {
     for (const QString& line : lines) {
         const QStringList parts = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (parts.size() < 2)
-            continue;
+        if (parts.size() < 2) continue;
         if (parts[0].compare(QLatin1String("A:"), Qt::CaseInsensitive) == 0)
             host = parts[1];
         else if (parts[0].compare(QLatin1String("P:"), Qt::CaseInsensitive) == 0)
@@ -21,8 +20,7 @@ void parse(const QStringList& lines, QString& host, QString& port)
 void read(QString& host, QString& port)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
     host.clear();
     port.clear();
     QStringList lines;
@@ -35,8 +33,7 @@ void read(QString& host, QString& port)
 void append(const QString& text)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::Append | QIODevice::Text))
-        return;
+    if (!file.open(QIODevice::Append | QIODevice::Text)) return;
     QTextStream(&file) << text;
 }
 

@@ -59,13 +59,11 @@ bool Zephra::loggedIn() const
 QString Zephra::sendLine(const QString& from, const QString& fromSub, const QString& to, const QString& body)
 {
     const QString line = ZephraWire::formatLine(from, fromSub, to, body);
-    if (!loggedIn())
-        return ZephraWire::notReady(line);
+    if (!loggedIn()) return ZephraWire::notReady(line);
     socket->write(ZephraWire::encode(line));
     // Out now, not when the event loop next turns: a handler may go on waiting for units.
     socket->flush();
-    if (logSendingMsg)
-        emit log(QString("---- Snd %1").arg(line), sndLogColor);
+    if (logSendingMsg) emit log(QString("---- Snd %1").arg(line), sndLogColor);
     return line;
 }
 
@@ -120,8 +118,7 @@ void Zephra::dispatch(const QString& line)
     AMsg msg;
     msg.parse(line);
     msg.id = idOf(msg.cmd);
-    if (!msg.valid)
-        return;
+    if (!msg.valid) return;
 
     switch (msg.id) {
     case CmdHelp:
@@ -164,16 +161,14 @@ void Zephra::connectToZephra()
         return;
     }
     // A connection already under way (or open, awaiting the log-in) is left to finish.
-    if (socket->state() != QAbstractSocket::UnconnectedState)
-        return;
+    if (socket->state() != QAbstractSocket::UnconnectedState) return;
     const quint16 port = static_cast<quint16>(ui.portLE->text().toInt(nullptr, 10));
     socket->connectToHost(ui.hostLE->text(), port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
 }
 
 void Zephra::setBusy(bool f)
 {
-    if (f == isBusy)
-        return;
+    if (f == isBusy) return;
     sendEvent(QString(), QString("ChangedIsBusy %1").arg(f ? 1 : 0));
     isBusy = f;
 }
@@ -264,14 +259,12 @@ void Zephra::newHost()
 {
     QString host, port;
     History::read(host, port);
-    if (ui.hostLE->text() != host)
-        History::append(QString("A: %1\n").arg(ui.hostLE->text()));
+    if (ui.hostLE->text() != host) History::append(QString("A: %1\n").arg(ui.hostLE->text()));
 }
 
 void Zephra::newPort()
 {
     QString host, port;
     History::read(host, port);
-    if (ui.portLE->text() != port)
-        History::append(QString("P: %1\n").arg(ui.portLE->text()));
+    if (ui.portLE->text() != port) History::append(QString("P: %1\n").arg(ui.portLE->text()));
 }

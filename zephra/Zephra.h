@@ -28,7 +28,8 @@ public:
     QString sendFrom(const QString& sub, const QString& to, const QString& body);
     void sendAnswer(const AMsg& msg, const QString& text);
     void sendEvent(const QString& sub, const QString& event);
-    void sendAsk(const QString& sub, const QString& to, const QString& cmd, const QString& params = QString());
+    void sendAsk(const QString& sub, const QString& to, const QString& cmd,
+                 const QString& params = QString());
 
     void registerCommands();
     void addCommand(int id, const QString& name, const QString& help);

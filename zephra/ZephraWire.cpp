@@ -46,8 +46,7 @@ int challengeNumber(const QString& line)
 
 int keyIndex(int challenge, int count)
 {
-    if (count <= 0)
-        return -1;
+    if (count <= 0) return -1;
     const int r = challenge % count;
     return r < 0 ? r + count : r;
 }

@@ -22,8 +22,7 @@ ZephraClient::ZephraClient(const ClientConfig& c, QObject* parent)
 
 int ZephraClient::keyIndexFor(int challenge, int count)
 {
-    if (count <= 0)
-        return -1;
+    if (count <= 0) return -1;
     const int index = challenge % count;
     return index < 0 ? index + count : index;
 }
@@ -74,10 +73,8 @@ void ZephraClient::onLine(const QByteArray& line)
     case LoggedIn: {
         emit received(line);
         const int blank = line.indexOf(' ');
-        if (blank > 0 && line.mid(blank + 1).trimmed().startsWith('@'))
-            ++answers;
-        if (!config.requests.isEmpty() && answers >= config.requests.size())
-            finish(AllAnswered, QString());
+        if (blank > 0 && line.mid(blank + 1).trimmed().startsWith('@')) ++answers;
+        if (!config.requests.isEmpty() && answers >= config.requests.size()) finish(AllAnswered, QString());
         break;
     }
     case Over:
@@ -87,12 +84,10 @@ void ZephraClient::onLine(const QByteArray& line)
 
 void ZephraClient::finish(int result, const QString& why)
 {
-    if (phase == Over)
-        return;
+    if (phase == Over) return;
     phase = Over;
     deadline->stop();
-    if (!why.isEmpty())
-        emit status(why);
+    if (!why.isEmpty()) emit status(why);
     socket->disconnectFromHost();
     emit finished(result);
 }

@@ -24,10 +24,12 @@ int main(int argc, char* argv[])
     QCommandLineOption hostOpt("host", "Server host (default 127.0.0.1).", "host", "127.0.0.1");
     QCommandLineOption portOpt("port", "Server port (default 6057).", "port", "6057");
     QCommandLineOption nameOpt("name", "Name to log in with (default ctrl1).", "name", "ctrl1");
-    QCommandLineOption keysOpt("keys", "Key file, one key per line (default zephra.keys).", "file", "zephra.keys");
+    QCommandLineOption keysOpt("keys", "Key file, one key per line (default zephra.keys).", "file",
+                               "zephra.keys");
     QCommandLineOption toOpt("to", "Addressee node, optionally with .sub (default Tavik).", "node", "Tavik");
-    QCommandLineOption waitOpt("wait", "Longest wait in milliseconds for the log-in, and then for the "
-                                       "answers (default 3000).",
+    QCommandLineOption waitOpt("wait",
+                               "Longest wait in milliseconds for the log-in, and then for the "
+                               "answers (default 3000).",
                                "ms", "3000");
     parser.addOptions({hostOpt, portOpt, nameOpt, keysOpt, toOpt, waitOpt});
     parser.addPositionalArgument("request", "The request, e.g. Hello or \"Help GetROI\".", "[request...]");
@@ -54,8 +56,7 @@ int main(int argc, char* argv[])
         in.open(stdin, QIODevice::ReadOnly | QIODevice::Text);
         while (!in.atEnd()) {
             const QByteArray line = in.readLine().trimmed();
-            if (!line.isEmpty())
-                config.requests << line;
+            if (!line.isEmpty()) config.requests << line;
         }
     }
 

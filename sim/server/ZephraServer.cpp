@@ -19,11 +19,9 @@ QByteArray withoutLineEnd(QByteArray line)
 
 bool isUsableName(const QByteArray& name)
 {
-    if (name.isEmpty() || name == systemName)
-        return false;
+    if (name.isEmpty() || name == systemName) return false;
     for (char c : name)
-        if (c == '>' || c == '.' || static_cast<unsigned char>(c) <= ' ')
-            return false;
+        if (c == '>' || c == '.' || static_cast<unsigned char>(c) <= ' ') return false;
     return true;
 }
 
@@ -76,11 +74,9 @@ quint16 ZephraServer::port() const
 
 int ZephraServer::keyIndexFor(int challenge, int count)
 {
-    if (count <= 0)
-        return -1;
+    if (count <= 0) return -1;
     int index = challenge % count;
-    if (index < 0)
-        index += count;
+    if (index < 0) index += count;
     return index;
 }
 
@@ -93,9 +89,8 @@ void ZephraServer::accept()
                              : static_cast<int>(QRandomGenerator::global()->bounded(1000000));
         peer.loginTimer = new QTimer(socket);
         peer.loginTimer->setSingleShot(true);
-        connect(peer.loginTimer, &QTimer::timeout, this, [this, socket]() {
-            refuse(socket, "?", "No log-in reply in time");
-        });
+        connect(peer.loginTimer, &QTimer::timeout, this,
+                [this, socket]() { refuse(socket, "?", "No log-in reply in time"); });
         peer.loginTimer->start(config.loginTimeoutMs);
         peers.insert(socket, peer);
 
@@ -163,20 +158,21 @@ void ZephraServer::relay(QTcpSocket* socket, const QByteArray& raw)
     const QByteArray head = blank < 0 ? text : text.left(blank);
     const int gt = head.indexOf('>');
     if (blank < 0 || gt < 0) {
-        emit note(QString("%1: dropped, no head or body: %2").arg(QString::fromLatin1(sender), QString::fromLatin1(line)));
+        emit note(QString("%1: dropped, no head or body: %2")
+                      .arg(QString::fromLatin1(sender), QString::fromLatin1(line)));
         return;
     }
     const QByteArray from = head.left(gt);
     const QByteArray toNode = beforeDot(head.mid(gt + 1));
     if (beforeDot(from) != sender) {
-        emit note(QString("%1: dropped, sent as %2").arg(QString::fromLatin1(sender), QString::fromLatin1(from)));
+        emit note(
+            QString("%1: dropped, sent as %2").arg(QString::fromLatin1(sender), QString::fromLatin1(from)));
         return;
     }
 
     if (toNode == systemName) {
         for (auto it = byName.cbegin(); it != byName.cend(); ++it)
-            if (it.value() != socket)
-                sendTo(it.value(), line);
+            if (it.value() != socket) sendTo(it.value(), line);
         return;
     }
     if (QTcpSocket* target = byName.value(toNode)) {
@@ -185,7 +181,8 @@ void ZephraServer::relay(QTcpSocket* socket, const QByteArray& raw)
     }
     const QByteArray body = text.mid(blank + 1);
     if (body.startsWith('@') || body.startsWith('_')) {
-        emit note(QString("%1: dropped, no node %2").arg(QString::fromLatin1(sender), QString::fromLatin1(toNode)));
+        emit note(
+            QString("%1: dropped, no node %2").arg(QString::fromLatin1(sender), QString::fromLatin1(toNode)));
         return;
     }
     const QByteArray cmd = body.left(body.indexOf(' ') < 0 ? body.size() : body.indexOf(' '));

@@ -21,17 +21,22 @@ int main(int argc, char* argv[])
         "A request for an unknown node is answered \"System>from @cmd Er: Unknown node [node]\";\n"
         "answers and events for one are dropped. A taken name is refused to the newcomer.");
     parser.addHelpOption();
-    QCommandLineOption portOpt("port", "TCP port to listen on; 0 picks a free one (default 6057).", "port", "6057");
-    QCommandLineOption keysOpt("keys", "Key file, one key per line (default zephra.keys).", "file", "zephra.keys");
+    QCommandLineOption portOpt("port", "TCP port to listen on; 0 picks a free one (default 6057).", "port",
+                               "6057");
+    QCommandLineOption keysOpt("keys", "Key file, one key per line (default zephra.keys).", "file",
+                               "zephra.keys");
     QCommandLineOption listenOpt("listen", "Address to listen on (default 127.0.0.1; 0.0.0.0 for all).",
                                  "address", "127.0.0.1");
-    QCommandLineOption challengeOpt("challenge", "Send this challenge to every client instead of a random one "
-                                                 "(may be negative, e.g. --challenge=-7).",
+    QCommandLineOption challengeOpt("challenge",
+                                    "Send this challenge to every client instead of a random one "
+                                    "(may be negative, e.g. --challenge=-7).",
                                     "n");
-    QCommandLineOption timeoutOpt("login-timeout", "Close a connection that sends no log-in line within this "
-                                                   "many milliseconds (default 10000).",
+    QCommandLineOption timeoutOpt("login-timeout",
+                                  "Close a connection that sends no log-in line within this "
+                                  "many milliseconds (default 10000).",
                                   "ms", "10000");
-    QCommandLineOption verboseOpt({"v", "verbose"}, "Log connections, log-ins and dropped lines to standard error.");
+    QCommandLineOption verboseOpt({"v", "verbose"},
+                                  "Log connections, log-ins and dropped lines to standard error.");
     parser.addOptions({portOpt, keysOpt, listenOpt, challengeOpt, timeoutOpt, verboseOpt});
     parser.process(app);
 
@@ -65,9 +70,8 @@ int main(int argc, char* argv[])
 
     ZephraServer server(config);
     if (parser.isSet(verboseOpt))
-        QObject::connect(&server, &ZephraServer::note, [&err](const QString& text) {
-            err << "zephra-server: " << text << Qt::endl;
-        });
+        QObject::connect(&server, &ZephraServer::note,
+                         [&err](const QString& text) { err << "zephra-server: " << text << Qt::endl; });
     QString error;
     if (!server.start(&error)) {
         err << "zephra-server: " << error << Qt::endl;

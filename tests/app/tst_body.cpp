@@ -14,8 +14,7 @@ class TestBody : public QObject
     template <typename T> static T* child(QObject& parent, const char* name)
     {
         T* found = parent.findChild<T*>(name);
-        if (!found)
-            qFatal("no child %s", name);
+        if (!found) qFatal("no child %s", name);
         return found;
     }
 

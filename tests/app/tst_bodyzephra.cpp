@@ -27,8 +27,7 @@ class TestBodyZephra : public QObject
     template <typename T> static T* child(QObject& parent, const char* name)
     {
         T* found = parent.findChild<T*>(name);
-        if (!found)
-            qFatal("no child %s", name);
+        if (!found) qFatal("no child %s", name);
         return found;
     }
 
@@ -36,12 +35,14 @@ class TestBodyZephra : public QObject
     {
         const QTextDocument* doc = child<LogArea>(body, "Log")->display()->document();
         for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next())
-            if (b.text() == text)
-                return b;
+            if (b.text() == text) return b;
         return QTextBlock();
     }
 
-    static QColor colourOf(const QTextBlock& b) { return b.begin().fragment().charFormat().foreground().color(); }
+    static QColor colourOf(const QTextBlock& b)
+    {
+        return b.begin().fragment().charFormat().foreground().color();
+    }
 
 private slots:
     void initTestCase()
@@ -94,7 +95,8 @@ private slots:
         QVERIFY(ctrl.open(server.port) && ctrl.logIn("ctrl1", "k1"));
         ctrl.send("ctrl1>Tav2 GetMCALength 1\n");
         QCOMPARE(ctrl.readLine(), QByteArray("Tav2>ctrl1 @GetMCALength Er: Number of Params shuld be 0\n"));
-        const QTextBlock sent = logLine(body, "---- Snd Tav2>ctrl1 @GetMCALength Er: Number of Params shuld be 0");
+        const QTextBlock sent =
+            logLine(body, "---- Snd Tav2>ctrl1 @GetMCALength Er: Number of Params shuld be 0");
         QVERIFY(sent.isValid());
         QCOMPARE(colourOf(sent), QColor(0, 200, 120));
         QVERIFY(!logLine(body, ":::: Rcv ctrl1>Tav2 GetMCALength 1").isValid());

@@ -21,8 +21,7 @@ class TestZephraEndToEnd : public QObject
 
     static void stop(QProcess& p)
     {
-        if (p.state() == QProcess::NotRunning)
-            return;
+        if (p.state() == QProcess::NotRunning) return;
         p.terminate();
         if (!p.waitForFinished(stopMs)) {
             p.kill();
@@ -59,13 +58,12 @@ class TestZephraEndToEnd : public QObject
         QProcess client;
         client.setWorkingDirectory(dir.path());
         client.start(exe("ZEPHRA_CLIENT_EXE"),
-                     QStringList{"--port", QString::number(port), "--wait", QString::number(clientWaitMs)} + args);
-        if (!client.waitForStarted(startMs))
-            return QByteArray();
+                     QStringList{"--port", QString::number(port), "--wait", QString::number(clientWaitMs)} +
+                         args);
+        if (!client.waitForStarted(startMs)) return QByteArray();
         client.write(input);
         client.closeWriteChannel();
-        if (!client.waitForFinished(clientWaitMs * 3 + startMs))
-            stop(client);
+        if (!client.waitForFinished(clientWaitMs * 3 + startMs)) stop(client);
         return client.readAllStandardOutput();
     }
 
@@ -96,7 +94,8 @@ private slots:
             out = ask(port, {"--name", "ctrl1", "--keys", "zephra.keys", "Hello"});
         QCOMPARE(out, hello);
 
-        out = ask(port, {"--name", "ctrl2", "--to", "Tavik.dsp1"}, "Help\nHelp Nope\n\nIsBusy\nGetMCALength\n");
+        out =
+            ask(port, {"--name", "ctrl2", "--to", "Tavik.dsp1"}, "Help\nHelp Nope\n\nIsBusy\nGetMCALength\n");
         const QList<QByteArray> lines = out.split('\n');
         QCOMPARE(lines.size(), 5);
         QVERIFY2(lines[0].startsWith("Tavik.dsp1>ctrl2 @Help Commands : Hello Help IsBusy GetMCALength "),

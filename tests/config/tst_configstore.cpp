@@ -33,12 +33,18 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("stripped");
-        QTest::newRow("plain") << "NAME a # b" << "NAME a ";
-        QTest::newRow("double quotes") << "NAME \"a # b\" # c" << "NAME \"a # b\" ";
-        QTest::newRow("apostrophe opens quotes") << "NAME it's # x" << "NAME it's # x";
-        QTest::newRow("mixed quotes toggle one flag") << "A \"x' # y" << "A \"x' ";
-        QTest::newRow("no comment") << "KEY value" << "KEY value";
-        QTest::newRow("comment only") << "# all" << "";
+        QTest::newRow("plain") << "NAME a # b"
+                               << "NAME a ";
+        QTest::newRow("double quotes") << "NAME \"a # b\" # c"
+                                       << "NAME \"a # b\" ";
+        QTest::newRow("apostrophe opens quotes") << "NAME it's # x"
+                                                 << "NAME it's # x";
+        QTest::newRow("mixed quotes toggle one flag") << "A \"x' # y"
+                                                      << "A \"x' ";
+        QTest::newRow("no comment") << "KEY value"
+                                    << "KEY value";
+        QTest::newRow("comment only") << "# all"
+                                      << "";
     }
     void commentsFollowQuotes()
     {
@@ -76,7 +82,8 @@ private slots:
         QCOMPARE(takeFirstItem("\"open ended", item), QString());
         QCOMPARE(item, QString("open ended"));
 
-        QTest::ignoreMessage(QtDebugMsg, "In a line [ab\" c] item is started from not quote but ended by quote");
+        QTest::ignoreMessage(QtDebugMsg,
+                             "In a line [ab\" c] item is started from not quote but ended by quote");
         QCOMPARE(takeFirstItem("ab\" c", item), QString(" c"));
         QCOMPARE(item, QString("ab\""));
     }

@@ -29,8 +29,7 @@ private slots:
     {
         const auto labelOf = [](const QString& key) {
             for (const DspReg& r : allRegs)
-                if (r.key == key)
-                    return r.label;
+                if (r.key == key) return r.label;
             return QString();
         };
         QCOMPARE(labelOf("DAQMonSel"), QString("DAC Monitor Selet"));
@@ -44,7 +43,8 @@ private slots:
         QVERIFY(!histgram.readable && histgram.writable);
         QVERIFY(!channelStatusRegs.first().writable);
         // addresses are unique even words within each list
-        for (const QVector<DspReg>* list : {&unitLinkRegs, &unitRegs, &channelRegs, &channelStatusRegs, &hvRegs}) {
+        for (const QVector<DspReg>* list :
+             {&unitLinkRegs, &unitRegs, &channelRegs, &channelStatusRegs, &hvRegs}) {
             QSet<quint32> seen;
             for (const DspReg& r : *list) {
                 QVERIFY(r.regAddress % 2 == 0);
@@ -71,7 +71,9 @@ private slots:
 
     void answerAddressField()
     {
-        QCOMPARE(answerAddress(hex("FFC80602B4000010" "1234")), 0xB4000010u);
+        QCOMPARE(answerAddress(hex("FFC80602B4000010"
+                                   "1234")),
+                 0xB4000010u);
         QCOMPARE(answerAddress(hex("FFC80602B40000")), 0u);
         QCOMPARE(answerAddress(QByteArray()), 0u);
     }

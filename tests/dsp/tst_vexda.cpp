@@ -113,7 +113,7 @@ private slots:
         emu->pinReg(0, realTime1 + 2, 0x3B9A);
         emu->pinReg(0, realTime1 + 4, 0xCA00);
         emu->pinReg(0, liveTime1 + 0x400 + 4, 500); // channel 2, low word
-        emu->pinReg(0, icr1 + 0x600 + 2, 1234);      // channel 3, low word
+        emu->pinReg(0, icr1 + 0x600 + 2, 1234);     // channel 3, low word
         emu->clearRequests(0);
         u->readTimes();
         QCOMPARE(emu->requests(0).size(), 13);
@@ -162,7 +162,8 @@ private slots:
         u->getHistogram(0, nullptr);
         QCOMPARE(u->histogram, ramp(5)); // left as it was
         QCOMPARE(tcpTimeoutIndicator(*u), QString(StyleSheets::pink));
-        QCOMPARE(logs.last().at(0).toString(), QString("dsp1: Err. Timeout waiting ans from TCP for Histgram"));
+        QCOMPARE(logs.last().at(0).toString(),
+                 QString("dsp1: Err. Timeout waiting ans from TCP for Histgram"));
 
         // the rest of the cut-off transfer is discarded before the next request
         emu->setFaults(0, UnitFaults());

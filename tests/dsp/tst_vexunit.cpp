@@ -23,8 +23,14 @@ class TestVexUnit : public QObject
         return std::make_unique<VexUnit>("dsp1", emu->unitAddress(unit).toString());
     }
 
-    static QString udpIndicator(VexUnit& u) { return u.unitStat.findChild<StatDisp*>("UDPTimeout")->statStyle(); }
-    static QString tcpIndicator(VexUnit& u) { return u.unitStat.findChild<StatDisp*>("TCPStat")->statStyle(); }
+    static QString udpIndicator(VexUnit& u)
+    {
+        return u.unitStat.findChild<StatDisp*>("UDPTimeout")->statStyle();
+    }
+    static QString tcpIndicator(VexUnit& u)
+    {
+        return u.unitStat.findChild<StatDisp*>("TCPStat")->statStyle();
+    }
 
 private slots:
     void initTestCase() { buildRegisterMap(); }
@@ -78,7 +84,8 @@ private slots:
         QCOMPARE(u->lastValue, quint64(0));
 
         // A payload longer than the value can hold: its first 8 bytes count, nothing overflows.
-        u->parseAnswer(hex("FFC8060CB4000010" "0102030405060708090A0B0C"));
+        u->parseAnswer(hex("FFC8060CB4000010"
+                           "0102030405060708090A0B0C"));
         QCOMPARE(u->lastValue, Q_UINT64_C(0x0102030405060708));
         QCOMPARE(u->lastPayload.size(), 12);
         QCOMPARE(u->lastAnswer.size(), 20);
@@ -97,7 +104,8 @@ private slots:
         QVERIFY(!u->readRegister(8, true, 4));
         QVERIFY(t.elapsed() >= 450);
         QCOMPARE(logs.size(), 1);
-        QCOMPARE(logs.first().at(0).toString(), QString("dsp1: Err. Timeout waiting ans from UDP for CMD [00000008]"));
+        QCOMPARE(logs.first().at(0).toString(),
+                 QString("dsp1: Err. Timeout waiting ans from UDP for CMD [00000008]"));
         QCOMPARE(logs.first().at(1).value<QColor>(), QColor(0, 0, 0));
         QCOMPARE(u->lastValue, quint64(0));
         QCOMPARE(u->lastHeader, 0u);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "sim/EmulatedUnits.h"
 #include "sim/LineClient.h"
 #include "sim/StandInServer.h"
 #include "sim/units/UnitAddresses.h"
-#include "sim/EmulatedUnits.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -7,13 +7,12 @@
 // Starts emulated DSP units from `firstAddress` on free ports, on a thread of their own;
 // null (with `error` set) when a socket could not be bound.
 inline std::unique_ptr<UnitEmulatorThread> startEmulatedUnits(const QString& firstAddress, int dspUnits,
-                                                             QString* error)
+                                                              QString* error)
 {
     EmulatorConfig config;
     config.firstAddress = QHostAddress(firstAddress);
     config.dspUnits = dspUnits;
     auto emu = std::make_unique<UnitEmulatorThread>(config);
-    if (!emu->start(error))
-        emu.reset();
+    if (!emu->start(error)) emu.reset();
     return emu;
 }

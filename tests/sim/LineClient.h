@@ -34,8 +34,7 @@ public:
     // Reads the challenge and answers it; true when the server accepted.
     bool logIn(const QByteArray& name, const QByteArray& key)
     {
-        if (readLine().isEmpty())
-            return false;
+        if (readLine().isEmpty()) return false;
         send(name + ' ' + key + '\n');
         return readLine().startsWith("System>" + name + " Ok:");
     }

@@ -54,12 +54,12 @@ private slots:
         QTest::addColumn<int>("challenge");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("key of 7 mod 3 = 1, not 0") << "three.keys" << 7 << QByteArray("ctrl1 alpha\n")
-                                                   << QByteArray("System>ctrl1 Er: Wrong key\n");
-        QTest::newRow("-7 picks 2, not 1") << "three.keys" << -7 << QByteArray("ctrl1 beta\n")
-                                           << QByteArray("System>ctrl1 Er: Wrong key\n");
-        QTest::newRow("no keys at all") << "empty.keys" << 0 << QByteArray("ctrl1 \n")
-                                        << QByteArray("System>ctrl1 Er: Wrong key\n");
+        QTest::newRow("key of 7 mod 3 = 1, not 0")
+            << "three.keys" << 7 << QByteArray("ctrl1 alpha\n") << QByteArray("System>ctrl1 Er: Wrong key\n");
+        QTest::newRow("-7 picks 2, not 1")
+            << "three.keys" << -7 << QByteArray("ctrl1 beta\n") << QByteArray("System>ctrl1 Er: Wrong key\n");
+        QTest::newRow("no keys at all")
+            << "empty.keys" << 0 << QByteArray("ctrl1 \n") << QByteArray("System>ctrl1 Er: Wrong key\n");
         QTest::newRow("message as first line") << "three.keys" << 0 << QByteArray("ctrl1>Tavik Hello\n")
                                                << QByteArray("System>? Er: Log-in needs \"name key\"\n");
     }

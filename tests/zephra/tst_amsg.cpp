@@ -41,8 +41,8 @@ private slots:
         QTest::newRow("request without params") << "a>b  X" << true << 2 << "X" << QStringList();
         QTest::newRow("no body") << "a>b" << false << 3 << "" << QStringList();
         QTest::newRow("no > in head") << "ab X 1" << false << 3 << "" << QStringList();
-        QTest::newRow("quoted param") << "x>y SetConfig \"a b\" 3" << true << 2 << "SetConfig"
-                                      << QStringList({"a b", "3"});
+        QTest::newRow("quoted param")
+            << "x>y SetConfig \"a b\" 3" << true << 2 << "SetConfig" << QStringList({"a b", "3"});
         QTest::newRow("empty quoted param") << "x>y Cmd \"\"" << true << 2 << "Cmd" << QStringList({""});
         QTest::newRow("bare @") << "x>y @" << true << 0 << "" << QStringList();
         QTest::newRow("answer") << "x>y @Hello Hello! I am" << true << 0 << "Hello"

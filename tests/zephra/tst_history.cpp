@@ -15,7 +15,8 @@ class TestHistory : public QObject
     static QString historyText()
     {
         QFile f(History::fileName);
-        return f.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromLatin1(f.readAll()) : QString("<none>");
+        return f.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromLatin1(f.readAll())
+                                                             : QString("<none>");
     }
 
     static void edit(Zephra& z, const char* field, const QString& text)

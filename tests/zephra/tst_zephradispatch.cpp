@@ -53,25 +53,29 @@ private slots:
 
     void answersHelloUnderTheNameItWasAddressedBy()
     {
-        QCOMPARE(ask("ctrl1>Tavik Hello"), QByteArray("Tavik>ctrl1 @Hello Hello! I am Tavik. Nice to meet you!\n"));
+        QCOMPARE(ask("ctrl1>Tavik Hello"),
+                 QByteArray("Tavik>ctrl1 @Hello Hello! I am Tavik. Nice to meet you!\n"));
         QCOMPARE(ask("ctrl1.a>Tavik.sub Hello"),
                  QByteArray("Tavik.sub>ctrl1.a @Hello Hello! I am Tavik. Nice to meet you!\n"));
         // A built-in word is answered whatever the kind of message.
-        QCOMPARE(ask("ctrl1>Tavik @Hello x"), QByteArray("Tavik>ctrl1 @Hello Hello! I am Tavik. Nice to meet you!\n"));
+        QCOMPARE(ask("ctrl1>Tavik @Hello x"),
+                 QByteArray("Tavik>ctrl1 @Hello Hello! I am Tavik. Nice to meet you!\n"));
     }
 
     void answersHelp()
     {
-        QCOMPARE(ask("ctrl1>Tavik Help"),
-                 QByteArray("Tavik>ctrl1 @Help Commands : Hello Help IsBusy GetMCALength GetPeakingTime RunStart "
-                            "Resume RunStop Clear Start Stop GetMCAs SetNormalizeType GetNormalizeType "
-                            "SetPresetType GetPresetType SetPresetValue GetPresetValue SetROI SetROIs GetROI "
-                            "GetROIs GetValue GetValueInROI GetValues GetValuesInROI GetRealTime GetLiveTime "
-                            "GetRealTimes GetLiveTimes GetDeadTimes HVStart HVStop HVStat2 HVVol GetThreshold "
-                            "GetCalibration GetDynamicRange GetPreAMPGain GetDataLinkCh Status SetConfig "
-                            "GetHistgram GetMeasTimeInSec SetMeasTimeInSec\n"));
+        QCOMPARE(
+            ask("ctrl1>Tavik Help"),
+            QByteArray("Tavik>ctrl1 @Help Commands : Hello Help IsBusy GetMCALength GetPeakingTime RunStart "
+                       "Resume RunStop Clear Start Stop GetMCAs SetNormalizeType GetNormalizeType "
+                       "SetPresetType GetPresetType SetPresetValue GetPresetValue SetROI SetROIs GetROI "
+                       "GetROIs GetValue GetValueInROI GetValues GetValuesInROI GetRealTime GetLiveTime "
+                       "GetRealTimes GetLiveTimes GetDeadTimes HVStart HVStop HVStat2 HVVol GetThreshold "
+                       "GetCalibration GetDynamicRange GetPreAMPGain GetDataLinkCh Status SetConfig "
+                       "GetHistgram GetMeasTimeInSec SetMeasTimeInSec\n"));
         QCOMPARE(ask("ctrl1>Tavik Help GetROI more"), QByteArray("Tavik>ctrl1 @Help : Get ROI of a Ch\n"));
-        QCOMPARE(ask("ctrl1>Tavik Help runstart"), QByteArray("Tavik>ctrl1 @Help Er: Command [runstart] not found.\n"));
+        QCOMPARE(ask("ctrl1>Tavik Help runstart"),
+                 QByteArray("Tavik>ctrl1 @Help Er: Command [runstart] not found.\n"));
         QCOMPARE(ask("ctrl1>Tavik _Help GetThreshold"),
                  QByteArray("Tavik>ctrl1 @Help : Get Thresold of a ch  (returns dummy value)\n"));
     }

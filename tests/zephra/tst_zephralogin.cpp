@@ -87,9 +87,11 @@ private slots:
         const QString noKey = "I have no key to exchange with Zephra.";
         QTest::newRow("missing") << "missing.key"
                                  << QStringList({QString("opening key file [%1]").arg(abs("missing.key")),
-                                                 QString("Can't open key file [%1]").arg(abs("missing.key")), noKey});
+                                                 QString("Can't open key file [%1]").arg(abs("missing.key")),
+                                                 noKey});
         QTest::newRow("empty") << "empty.key"
-                               << QStringList({QString("opening key file [%1]").arg(abs("empty.key")), noKey});
+                               << QStringList(
+                                      {QString("opening key file [%1]").arg(abs("empty.key")), noKey});
     }
 
     void withoutKeysSendsNothingAndWaitsForTheRefusal()

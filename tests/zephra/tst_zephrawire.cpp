@@ -36,8 +36,7 @@ class TestZephraWire : public QObject
         bool logIn()
         {
             send("0\n");
-            if (readLine().isEmpty())
-                return false;
+            if (readLine().isEmpty()) return false;
             send("System>Tavik Ok:\n");
             return LineClient::spinUntil([this]() { return status() == "Connected"; });
         }
@@ -60,8 +59,10 @@ private slots:
         QTest::addColumn<QByteArray>("keyFile");
         QTest::addColumn<QByteArray>("challenge");
         QTest::addColumn<QByteArray>("reply");
-        QTest::newRow("7 of 3") << QByteArray("a\nb  c\nd\n") << QByteArray("7\n") << QByteArray("Tavik b c\n");
-        QTest::newRow("-7 of 3") << QByteArray("a\nb\nd\n") << QByteArray(" -7 \r\n") << QByteArray("Tavik d\n");
+        QTest::newRow("7 of 3") << QByteArray("a\nb  c\nd\n") << QByteArray("7\n")
+                                << QByteArray("Tavik b c\n");
+        QTest::newRow("-7 of 3") << QByteArray("a\nb\nd\n") << QByteArray(" -7 \r\n")
+                                 << QByteArray("Tavik d\n");
         QTest::newRow("-1 of 1") << QByteArray("only\n") << QByteArray("-1\n") << QByteArray("Tavik only\n");
         QTest::newRow("no number") << QByteArray("a\nb\n") << QByteArray("x9\n") << QByteArray("Tavik a\n");
         QTest::newRow("blank key") << QByteArray("a\n\nd\n") << QByteArray("4\n") << QByteArray("Tavik \n");
@@ -109,7 +110,8 @@ private slots:
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(notReady.count(), 1, waitMs);
             QCOMPARE(link.status(), QString("Disconnected"));
-            QVERIFY(LineClient::spinUntil([&]() { return link.peer->state() != QAbstractSocket::ConnectedState; }));
+            QVERIFY(LineClient::spinUntil(
+                [&]() { return link.peer->state() != QAbstractSocket::ConnectedState; }));
             QVERIFY(link.peer->readAll().isEmpty());
         }
     }
