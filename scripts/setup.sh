@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build qtbase5-dev qttools5-dev qttools5-dev-tools)
+packages=(g++ cmake ninja-build qtbase5-dev qttools5-dev qttools5-dev-tools clang-format)
 packages+=("$@")
 
 missing=()
