@@ -174,11 +174,12 @@ public:
 
     ~TavikRig() { stop(); }
 
-    // count DSP units at firstAddress, firstAddress + 1, ...; empty text when started.
-    QString startUnits(const QString& firstAddress, int count)
+    // count DSP units at firstAddress, firstAddress + 1, ..., and the HV unit after them when
+    // asked (unit number count); empty text when started.
+    QString startUnits(const QString& firstAddress, int count, bool hvUnit = false)
     {
         QString error;
-        emu = startEmulatedUnits(firstAddress, count, &error);
+        emu = startEmulatedUnits(firstAddress, count, &error, hvUnit);
         return emu ? QString() : "units: " + error;
     }
 
@@ -204,7 +205,7 @@ public:
             text += QString("VEX_UDP_PORT %1\nVEX_TCP_PORT %2\n").arg(emu->udpPort()).arg(emu->tcpPort());
         for (const QString& line : vexdaLines)
             text += "VEXDA " + line + '\n';
-        return text;
+        return text + extraConfig;
     }
 
     // The server, then the program with these VEXDA lines; returns once the program answers.
@@ -216,7 +217,8 @@ public:
             return "cannot write config.cfg";
         tavik.setWorkingDirectory(dir.path());
         tavik.setProcessChannelMode(QProcess::MergedChannels);
-        tavik.start(qEnvironmentVariable("TAVIK_EXE"), {"-platform", "offscreen", "-e"});
+        tavik.start(qEnvironmentVariable("TAVIK_EXE"),
+                    QStringList{"-platform", "offscreen", "-e"} + extraArgs);
         if (!tavik.waitForStarted(startMs)) return "tavik does not start: " + tavik.errorString();
         if (!ctrl.waitUntilServed(startMs))
             return "tavik does not answer: " + QString::fromLocal8Bit(tavik.readAll().right(2000));
@@ -238,6 +240,8 @@ public:
 
     bool tavikRunning() const { return tavik.state() == QProcess::Running; }
 
+    QString extraConfig;   // more configuration lines, each ending in a line break
+    QStringList extraArgs; // more command-line options
     QTemporaryDir dir;
     std::unique_ptr<UnitEmulatorThread> emu;
     std::unique_ptr<StandInServer> server;
