@@ -4,7 +4,7 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QTextStream>
+#include <QFileInfo>
 
 ConfigStore configStore;
 
@@ -24,15 +24,30 @@ void ConfigStore::parseCommandLine(int argc, char** argv)
 
 void ConfigStore::readFile(const QString& fileName)
 {
+    // A device or a pipe may never end: only a regular file is read.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        qDebug() << "Config file is not a regular file, not read : " << fileName;
+        return;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qDebug() << "Can't open config file : " << fileName;
         return;
     }
-    QTextStream in(&file);
-    QString line;
-    while (in.readLineInto(&line)) {
-        line = stripComment(line);
+    int lineNumber = 0;
+    while (!file.atEnd()) {
+        // readLine stops one byte short of its size: room for a longest line and its end.
+        QByteArray raw = file.readLine(maxLineBytes + 2);
+        ++lineNumber;
+        if (raw.size() > maxLineBytes && !raw.endsWith('\n')) {
+            while (!file.atEnd() && !file.readLine(maxLineBytes + 2).endsWith('\n')) {
+            }
+            qDebug() << "Config line" << lineNumber << "is longer than" << maxLineBytes << "bytes: skipped";
+            continue;
+        }
+        if (raw.endsWith('\n')) raw.chop(1);
+        const QString line = stripComment(QString::fromLocal8Bit(raw));
         if (isBlankLine(line)) continue;
         QString key;
         QString firstItem;
@@ -40,22 +55,22 @@ void ConfigStore::readFile(const QString& fileName)
         takeFirstItem(rest, firstItem);
         add(key, firstItem, rest);
     }
-    file.close();
+}
+
+void ConfigStore::addFirst(View& view, const QString& key, const QString& firstItem, const QString& rest)
+{
+    if (view.indexOf.contains(key)) return;
+    view.indexOf.insert(key, view.keys.size());
+    view.keys << key;
+    view.firstItems << firstItem;
+    view.rests << rest;
 }
 
 void ConfigStore::add(const QString& key, const QString& firstItem, const QString& rest)
 {
     const QString upperKey = key.toUpper();
-    if (!exact.keys.contains(key)) {
-        exact.keys << key;
-        exact.firstItems << firstItem;
-        exact.rests << rest;
-    }
-    if (!upper.keys.contains(upperKey)) {
-        upper.keys << upperKey;
-        upper.firstItems << firstItem;
-        upper.rests << rest;
-    }
+    addFirst(exact, key, firstItem, rest);
+    addFirst(upper, upperKey, firstItem, rest);
     complete.keys << key;
     completeUpperKeys << upperKey;
     complete.firstItems << firstItem;
@@ -64,24 +79,24 @@ void ConfigStore::add(const QString& key, const QString& firstItem, const QStrin
 
 bool ConfigStore::contains(const QString& key) const
 {
-    return exact.keys.contains(key);
+    return exact.indexOf.contains(key);
 }
 
 QString ConfigStore::exactValue(const QString& key) const
 {
-    const int i = exact.keys.indexOf(key);
+    const int i = exact.indexOf.value(key, -1);
     return i < 0 ? QString() : exact.firstItems.at(i);
 }
 
 QString ConfigStore::value(const QString& key, const QString& defaultValue) const
 {
-    const int i = upper.keys.indexOf(key.toUpper());
+    const int i = upper.indexOf.value(key.toUpper(), -1);
     return i < 0 ? defaultValue : upper.firstItems.at(i);
 }
 
 QString ConfigStore::rest(const QString& key, const QString& defaultValue) const
 {
-    const int i = upper.keys.indexOf(key.toUpper());
+    const int i = upper.indexOf.value(key.toUpper(), -1);
     return i < 0 ? defaultValue : upper.rests.at(i);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -8,6 +9,9 @@
 class ConfigStore
 {
 public:
+    // Longer lines of the file are skipped with a diagnostic; no setting needs a tenth of it.
+    static constexpr int maxLineBytes = 64 * 1024;
+
     void parseCommandLine(int argc, char** argv);
     void readFile(const QString& fileName);
     void add(const QString& key, const QString& firstItem, const QString& rest);
@@ -24,7 +28,9 @@ private:
         QStringList keys;
         QStringList firstItems;
         QStringList rests;
+        QHash<QString, int> indexOf; // the first entry of each key, so lookups need no scan
     };
+    static void addFirst(View& view, const QString& key, const QString& firstItem, const QString& rest);
     View exact;    // keys as written, compared case-sensitively
     View upper;    // upper-cased keys
     View complete; // every entry, keys as written

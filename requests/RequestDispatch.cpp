@@ -1,12 +1,14 @@
 #include "app/Body.h"
 
+#include "config/ConfigText.h"
 #include "dsp/VexDA.h"
 #include "zephra/Command.h"
 #include "zephra/Zephra.h"
 
 void Body::anyAsk(AMsg msg)
 {
-    if (ui.LogMsgFromZephra->isChecked()) emit log(QString(":::: Rcv %1").arg(msg.line), rcvLogColor);
+    if (ui.LogMsgFromZephra->isChecked())
+        emit log(QString(":::: Rcv %1").arg(clipForLog(msg.line)), rcvLogColor);
 
     switch (msg.id) {
     case CmdGetMCALength:
@@ -119,7 +121,7 @@ void Body::anyAsk(AMsg msg)
         break;
     default:
         zephra->sendAnswer(msg, "Er: Unknown Command");
-        emit log(QString("**** Er: %1").arg(msg.cmd));
+        emit log(QString("**** Er: %1").arg(clipForLog(msg.cmd)));
         break;
     }
 }

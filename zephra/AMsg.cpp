@@ -35,13 +35,7 @@ bool AMsg::parse(const QString& text)
         splitAtDot(from, fromNode, fromSub);
         splitAtDot(to, toNode, toSub);
 
-        QStringList items;
-        QString rest = body;
-        while (!rest.isEmpty()) {
-            QString item;
-            rest = takeFirstItem(rest, item);
-            items << item;
-        }
+        const QStringList items = splitItems(body);
 
         cmd = items.value(0);
         params = items.mid(1);

@@ -1,5 +1,6 @@
 #include "zephra/Zephra.h"
 
+#include "config/ConfigText.h"
 #include "zephra/ConnectStat.h"
 #include "zephra/History.h"
 #include "zephra/ZephraWire.h"
@@ -63,7 +64,7 @@ QString Zephra::sendLine(const QString& from, const QString& fromSub, const QStr
     socket->write(ZephraWire::encode(line));
     // Out now, not when the event loop next turns: a handler may go on waiting for units.
     socket->flush();
-    if (logSendingMsg) emit log(QString("---- Snd %1").arg(line), sndLogColor);
+    if (logSendingMsg) emit log(QString("---- Snd %1").arg(clipForLog(line)), sndLogColor);
     return line;
 }
 
@@ -190,6 +191,7 @@ void Zephra::connectedToZephra()
 
 void Zephra::disconnectedFromZephra()
 {
+    received.clear();
     connectStat->setState(ConnectStat::Disconnected);
     emit zephraIsNotReady();
 }
@@ -201,9 +203,16 @@ void Zephra::closeConnection()
 
 void Zephra::receive()
 {
-    while (socket->canReadLine()) {
-        const QString line = ZephraWire::decode(socket->readLine());
-        emit vlog(QString("msg from zephra[%1]").arg(line.simplified()));
+    received.append(socket->readAll());
+    if (const int dropped = received.takeDroppedLines())
+        emit log(QString("Er: %1 line(s) from Zephra longer than %2 bytes dropped")
+                     .arg(dropped)
+                     .arg(LineBuffer::maxLineBytes),
+                 QColor(255, 0, 0));
+    QByteArray raw;
+    while (received.takeLine(raw)) {
+        const QString line = ZephraWire::decode(raw);
+        emit vlog(QString("msg from zephra[%1]").arg(clipForLog(line).simplified()));
         switch (connectStat->currentState()) {
         case ConnectStat::Disconnected:
             sendKey(line);
@@ -211,6 +220,7 @@ void Zephra::receive()
             break;
         case ConnectStat::Connecting:
             if (!line.startsWith(ZephraWire::okPrefix(ui.nameOnZephraLE->text()))) {
+                received.clear();
                 socket->disconnectFromHost();
                 return; // whatever else is buffered belongs to a refused log-in
             }
@@ -237,17 +247,17 @@ void Zephra::sendKey(const QString& challenge)
     const QString name = ui.nameOnZephraLE->text();
     const QString key = keys.at(ZephraWire::keyIndex(ZephraWire::challengeNumber(challenge), keys.size()));
     socket->write(QString("%1 %2\n").arg(name, key).toLatin1());
-    emit log(QString("sending key [%1][%2]").arg(name, key));
+    emit log(QString("sending key [%1][%2]").arg(clipForLog(name), clipForLog(key)));
 }
 
 void Zephra::loadKeys()
 {
     keys.clear();
     const QString path = QFileInfo(ui.keyFileLE->text()).absoluteFilePath();
-    emit log(QString("opening key file [%1]").arg(path));
+    emit log(QString("opening key file [%1]").arg(clipForLog(path)));
     QFile file(ui.keyFileLE->text());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        emit log(QString("Can't open key file [%1]").arg(path));
+        emit log(QString("Can't open key file [%1]").arg(clipForLog(path)));
         return;
     }
     QTextStream in(&file);

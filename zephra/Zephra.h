@@ -3,6 +3,7 @@
 #include "ui_Zephra.h"
 #include "zephra/AMsg.h"
 #include "zephra/CommandTable.h"
+#include "zephra/LineBuffer.h"
 
 #include <QColor>
 #include <QFrame>
@@ -80,4 +81,5 @@ private:
     bool isBusy = false;
     CommandTable commands;
     bool logSendingMsg = false;
+    LineBuffer received;
 };
