@@ -9,6 +9,7 @@
 
 Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0)
 {
+    VexUnit::setStartUpPhase(true);
     ui.setupUi(this);
     connect(this, &Body::log, ui.Log, &LogArea::log);
     emit log("Starting !!");
@@ -16,6 +17,7 @@ Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor
     buildRegisterMap();
     normalizeType = 2;
     setUpDspGroup();
+    VexUnit::setStartUpPhase(false);
 }
 
 Body::~Body()
@@ -60,6 +62,10 @@ void Body::setUpDspGroup()
         rest = takeFirstItem(rest, address);
         auto* unit = new VexDA(name, address);
         connect(unit, &VexUnit::log, ui.Log, &LogArea::log);
+        if (unit->isSilentAtStartUp())
+            emit log(QString("%1: no answer at start-up: not waited for again until the program has started")
+                         .arg(name),
+                     alertColor);
         QByteArray enabled;
         for (int c = 0; c < channelOffsets.size(); ++c) {
             QString flag;

@@ -2,6 +2,7 @@
 
 #include "dsp/DspReg.h"
 
+#include <QDeadlineTimer>
 #include <QtEndian>
 
 VexDA::VexDA(const QString& name, const QString& ipAddress, QObject* parent)
@@ -89,20 +90,27 @@ void VexDA::readTimes()
     }
 }
 
-void VexDA::getHistogram(int ch, quint32* dest)
+bool VexDA::getHistogram(int ch, quint32* dest)
 {
+    hgReady = false;
+    const bool wasConnected = tcpSocket.state() == QAbstractSocket::ConnectedState;
     detachTcpSignals();
     discardTcpInput();
     writeRegister(fixedRegs.histgram, quint64(ch), true, 2);
     tcpBuffer.resize(0);
+    const QDeadlineTimer transferDeadline(histogramTransferTimeoutMs);
     while (tcpBuffer.size() < histogramBytes) {
         // Data may already sit in the socket's buffer, which a wait would not report.
-        if (tcpSocket.bytesAvailable() == 0 && !tcpSocket.waitForReadyRead(histogramChunkTimeoutMs)) {
-            unitStat.TCPTimeout->setNG();
-            unitLog("Err. Timeout waiting ans from TCP for Histgram");
-            tcpBuffer.resize(0);
-            attachTcpSignals();
-            return;
+        if (tcpSocket.bytesAvailable() == 0) {
+            const int waitMs = int(qMin<qint64>(histogramChunkTimeoutMs, transferDeadline.remainingTime()));
+            if (waitMs <= 0 || !tcpSocket.waitForReadyRead(waitMs)) {
+                unitStat.TCPTimeout->setNG();
+                unitLog("Err. Timeout waiting ans from TCP for Histgram");
+                tcpBuffer.resize(0);
+                if (wasConnected) resyncTcp();
+                attachTcpSignals();
+                return false;
+            }
         }
         unitStat.TCPTimeout->setOk();
         while (tcpSocket.bytesAvailable() > 0 && tcpBuffer.size() < histogramBytes) {
@@ -117,6 +125,7 @@ void VexDA::getHistogram(int ch, quint32* dest)
     tcpBuffer.resize(0);
     emit hgDataReady();
     attachTcpSignals();
+    return true;
 }
 
 void VexDA::storeHistogram(const QByteArray& bytes, quint32* dest)

@@ -18,6 +18,9 @@ public:
     static constexpr int binCount = Dsp::binCount;
     static constexpr int histogramBytes = Dsp::histogramBytes;
     static constexpr int histogramChunkTimeoutMs = 500;
+    // A whole histogram takes milliseconds even on a slow link; a unit that trickles it
+    // must not hold every request for ever.
+    static constexpr int histogramTransferTimeoutMs = 2000;
 
     VexDA(const QString& name, const QString& ipAddress, QObject* parent = nullptr);
 
@@ -36,7 +39,9 @@ public:
     double presetValue() const { return presetValueSeconds; }
     void clearHistogram();
     void readTimes();
-    void getHistogram(int ch, quint32* dest);
+    // Transfers one channel's histogram into dest (or `histogram`); false, with dest left as
+    // it was, when it did not arrive whole in time.
+    bool getHistogram(int ch, quint32* dest);
     McaSet* makeMcaSet(int id);
     McaSet* lastMcaSet() const { return mcaSet.get(); }
     void setMcaSet(std::unique_ptr<McaSet> set);

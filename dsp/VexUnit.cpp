@@ -10,6 +10,7 @@
 
 quint16 VexUnit::registerPort = 4660;
 quint16 VexUnit::dataPort = 24;
+bool VexUnit::startUpPhase = false;
 
 VexUnit::VexUnit(const QString& name, const QString& ipAddress, QObject* parent) : QObject(parent)
 {
@@ -24,6 +25,25 @@ VexUnit::VexUnit(const QString& name, const QString& ipAddress, QObject* parent)
     tcpIsConnected = false;
     udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
     attachTcpSignals();
+    tcpReopenTimer.setSingleShot(true);
+    tcpReopenTimer.setInterval(tcpReopenIntervalMs);
+    connect(&tcpReopenTimer, &QTimer::timeout, this, &VexUnit::reopenTcp);
+    // A connection refused or never made is tried again like one that was lost.
+    connect(&tcpSocket, &QTcpSocket::errorOccurred, this, [this]() {
+        if (tcpWanted && tcpSocket.state() == QAbstractSocket::UnconnectedState && !tcpIsConnected)
+            tcpReopenTimer.start();
+    });
+}
+
+VexUnit::~VexUnit()
+{
+    // The socket closes in its destructor, after the timer its slots would start is gone.
+    tcpSocket.disconnect(this);
+}
+
+void VexUnit::setStartUpPhase(bool on)
+{
+    startUpPhase = on;
 }
 
 void VexUnit::setPorts(quint16 udp, quint16 tcp)
@@ -47,7 +67,7 @@ void VexUnit::unitLog(const QString& msg)
 bool VexUnit::readRegister(quint32 address, bool waitAnswer, int length)
 {
     RegisterFrame::buildRead(request, address, length);
-    return sendRequest(address, waitAnswer);
+    return sendRequest(address, waitAnswer, length & 0xFF);
 }
 
 quint64 VexUnit::readValue(quint32 address, int length, bool* answered)
@@ -60,20 +80,38 @@ quint64 VexUnit::readValue(quint32 address, int length, bool* answered)
 bool VexUnit::writeRegister(quint32 address, quint64 value, bool waitAnswer, int length)
 {
     RegisterFrame::buildWrite(request, address, value, length);
-    return sendRequest(address, waitAnswer);
+    return sendRequest(address, waitAnswer, qBound(0, length, 8));
 }
 
-bool VexUnit::sendRequest(quint32 address, bool waitAnswer)
+bool VexUnit::sendRequest(quint32 address, bool waitAnswer, int length)
 {
+    if (silentAtStartUp && !startUpPhase) silentAtStartUp = false;
     if (!waitAnswer) {
         udpSocket.writeDatagram(request, hostAddress, registerPort);
         return true;
+    }
+    if (silentAtStartUp) {
+        udpSocket.writeDatagram(request, hostAddress, registerPort);
+        parseAnswer(QByteArray()); // as a time-out leaves it
+        return false;
     }
     // The waiting call reads the answer itself; the handler of unsolicited datagrams must not.
     disconnect(udpHandler);
     dropStaleDatagrams();
     udpSocket.writeDatagram(request, hostAddress, registerPort);
-    return this->waitAnswer(answerTimeoutMs, address);
+    expectedAnswerSize = RegisterFrame::headSize + length;
+    const bool answered = this->waitAnswer(answerTimeoutMs, address);
+    if (startUpPhase && startUpAccesses++ == 0 && !answered) silentAtStartUp = true;
+    return answered;
+}
+
+// An answer for another address, or with more or fewer register bytes than asked for,
+// answers some other request: the settings write-back would put its value into the wrong
+// register, and a longer payload would be read as a wrong number.
+bool VexUnit::answerFits(const QByteArray& datagram, quint32 address) const
+{
+    return answerAddress(datagram) == address &&
+           (expectedAnswerSize == 0 || datagram.size() == expectedAnswerSize);
 }
 
 // Whatever is queued before a request is sent cannot answer it: a late answer to an
@@ -99,11 +137,9 @@ bool VexUnit::waitAnswer(int timeoutMs, quint32 address)
     for (;;) {
         if (!udpSocket.hasPendingDatagrams() && !udpSocket.waitForReadyRead(int(deadline.remainingTime())))
             break;
-        // A datagram for another address answers some other request: the settings write-back
-        // would put its value into the wrong register, so it is dropped.
         while (udpSocket.hasPendingDatagrams()) {
             readDatagramInto(received);
-            if (answerAddress(received) != address) continue;
+            if (!answerFits(received, address)) continue;
             unitStat.UDPTimeout->setOk();
             takeAnswer(received);
             udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
@@ -157,6 +193,7 @@ void VexUnit::udpDataReady()
 
 void VexUnit::openTcp()
 {
+    tcpWanted = true;
     unitLog("Trying to connect via TCP");
     tcpSocket.connectToHost(hostAddress, dataPort, QIODevice::ReadWrite);
     unitStat.TCPStat->setRunStat(RunStat::InTransition);
@@ -179,6 +216,27 @@ void VexUnit::tcpDisconnected()
     tcpIsConnected = false;
     unitLog("tcp disconnected");
     unitStat.TCPStat->setRunStat(RunStat::Stay);
+    if (tcpWanted) {
+        unitLog(
+            QString("re-opening the TCP connection every %1 ms until it is made").arg(tcpReopenIntervalMs));
+        tcpReopenTimer.start();
+    }
+}
+
+void VexUnit::reopenTcp()
+{
+    if (tcpSocket.state() != QAbstractSocket::UnconnectedState) return;
+    tcpSocket.connectToHost(hostAddress, dataPort, QIODevice::ReadWrite);
+    unitStat.TCPStat->setRunStat(RunStat::InTransition);
+}
+
+void VexUnit::resyncTcp()
+{
+    tcpSocket.abort();
+    if (tcpIsConnected)
+        tcpDisconnected();
+    else if (tcpWanted && !tcpReopenTimer.isActive())
+        tcpReopenTimer.start();
 }
 
 void VexUnit::discardTcpInput()

@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUdpSocket>
 
 // The network end of one hardware unit: register datagrams over UDP (each waited for up to
@@ -17,13 +18,21 @@ class VexUnit : public QObject
 public:
     static constexpr int answerTimeoutMs = 500;
     static constexpr int maxDatagramSize = 65536;
+    static constexpr int tcpReopenIntervalMs = 1000;
 
     VexUnit(const QString& name, const QString& ipAddress, QObject* parent = nullptr);
+    ~VexUnit() override;
 
     // Ports of every unit's register protocol and data connection (4660 and 24 on real units).
     static void setPorts(quint16 udp, quint16 tcp);
     static quint16 udpPort() { return registerPort; }
     static quint16 tcpPort() { return dataPort; }
+
+    // While the program starts, a unit that does not answer its first waited access is not
+    // waited for again (its requests still go out): each silent unit would otherwise hold
+    // the start-up for seconds, and the log-in with it. Outside it every access waits.
+    static void setStartUpPhase(bool on);
+    bool isSilentAtStartUp() const { return silentAtStartUp; }
 
     void setIpAddress(const QString& ip);
     bool readRegister(quint32 address, bool waitAnswer, int length);
@@ -34,6 +43,9 @@ public:
     bool waitAnswer(int timeoutMs, quint32 address);
     void parseAnswer(const QByteArray& datagram);
     void openTcp();
+    // Drops the data connection; it is opened again shortly, so that bytes of a transfer
+    // that went wrong cannot be taken for the next one.
+    void resyncTcp();
     void discardTcpInput();
     void attachTcpSignals();
     void detachTcpSignals();
@@ -60,12 +72,14 @@ private slots:
     void udpDataReady();
     void tcpConnected();
     void tcpDisconnected();
+    void reopenTcp();
 
 protected:
     void unitLog(const QString& msg);
 
 private:
-    bool sendRequest(quint32 address, bool waitAnswer);
+    bool sendRequest(quint32 address, bool waitAnswer, int length);
+    bool answerFits(const QByteArray& datagram, quint32 address) const;
     void dropStaleDatagrams();
     void readDatagramInto(QByteArray& datagram);
     void takeAnswer(const QByteArray& datagram);
@@ -73,6 +87,13 @@ private:
 
     static quint16 registerPort;
     static quint16 dataPort;
+    static bool startUpPhase;
+
+    int expectedAnswerSize = 0;   // of the waited request: head and its register bytes
+    int startUpAccesses = 0;      // waited accesses tried while the program starts
+    bool silentAtStartUp = false; // the first of them was not answered
+    bool tcpWanted = false;       // the data connection is to be kept open
+    QTimer tcpReopenTimer;
 
     QByteArray request;  // reused for every datagram sent
     QByteArray received; // reused for every datagram taken while waiting

@@ -26,7 +26,11 @@ void Body::askGetHistgram(AMsg msg)
     const int e = checkElementNo(msg, 1);
     if (e < 0) return;
     const ChannelRef& ref = channels.at(e);
-    ref.unit->getHistogram(ref.ch, nullptr);
+    // Never the numbers of an earlier transfer: they may be another channel's.
+    if (!ref.unit->getHistogram(ref.ch, nullptr)) {
+        zephra->sendAnswer(msg, "0 Er: data transfer");
+        return;
+    }
     zephra->sendAnswer(msg, countsText(ref.unit->histogram.constData(), binCount));
 }
 
@@ -36,8 +40,7 @@ void Body::askGetValue(AMsg msg)
     if (e < 0) return;
     const ChannelRef& ref = channels.at(e);
     VexDA* unit = ref.unit;
-    unit->getHistogram(ref.ch, nullptr);
-    if (!unit->hgReady) {
+    if (!unit->getHistogram(ref.ch, nullptr)) {
         zephra->sendAnswer(msg, "0 Er: data transfer");
         return;
     }
@@ -55,8 +58,7 @@ void Body::askGetValues(AMsg msg)
     quint64 grandTotal = 0;
     for (const ChannelRef& ref : qAsConst(channels)) {
         VexDA* unit = ref.unit;
-        unit->getHistogram(ref.ch, nullptr);
-        if (!unit->hgReady) {
+        if (!unit->getHistogram(ref.ch, nullptr)) {
             zephra->sendAnswer(msg, "0 Er: data transfer");
             return;
         }

@@ -142,6 +142,8 @@ QStringList ControlConsole::fault(const QStringList& words)
             f.answerDelayMs = int(qMax<qint64>(0, number(words[3])));
         else if (what == QLatin1String("cut"))
             f.cutBytes = int(qMax<qint64>(-1, number(words[3])));
+        else if (what == QLatin1String("extra"))
+            f.extraAnswerBytes = int(qBound<qint64>(0, number(words[3]), 1024));
         else
             refuse(QStringLiteral("unknown fault: %1").arg(what));
     }

@@ -145,6 +145,8 @@ void EmulatedUnit::handle(const QByteArray& datagram, const QHostAddress& from, 
             out[i] = char(w >> 8);
             if (i + 1 < req.length) out[i + 1] = char(w & 0xFF);
         }
+        if (faults_.extraAnswerBytes > 0)
+            answer_.append(QByteArray(faults_.extraAnswerBytes, char(strayFiller)));
         sendAnswer(answer_, from, port);
     }
     afterRequest();

@@ -9,6 +9,7 @@ struct UnitFaults
     int answerDelayMs = 0;      // answers leave this late (0: at once)
     bool wrongAddress = false;  // the answer carries the request address + 2
     bool strayDatagram = false; // an answer for another address goes out first
+    int extraAnswerBytes = 0;   // the answer carries this many bytes more than asked for
     bool refuseTcp = false;     // no listening: new TCP connections are refused
     int cutBytes = -1;          // histograms end after this many bytes (negative: whole)
     int pieceBytes = 0;         // histograms go out in pieces of this size (0: in one go)

@@ -162,13 +162,15 @@ private slots:
         u->getHistogram(0, nullptr);
         QCOMPARE(u->histogram, ramp(5)); // left as it was
         QCOMPARE(tcpTimeoutIndicator(*u), QString(StyleSheets::pink));
-        QCOMPARE(logs.last().at(0).toString(),
+        QCOMPARE(logs.first().at(0).toString(),
                  QString("dsp1: Err. Timeout waiting ans from TCP for Histgram"));
 
-        // the rest of the cut-off transfer is discarded before the next request
+        // the connection of the cut-off transfer is dropped and opened again, so its rest
+        // cannot be taken for the next transfer
         emu->setFaults(0, UnitFaults());
-        QTest::qWait(800);
-        u->getHistogram(0, nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!u->tcpIsConnected, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(u->tcpIsConnected, 5000);
+        QVERIFY(u->getHistogram(0, nullptr));
         QCOMPARE(u->histogram, ramp(9));
         QCOMPARE(tcpTimeoutIndicator(*u), QString(StyleSheets::green));
     }

@@ -192,7 +192,12 @@ private slots:
         emu->closeTcp(0);
         QTRY_VERIFY_WITH_TIMEOUT(!u->tcpIsConnected, 2000);
         QCOMPARE(tcpIndicator(*u), QString(StyleSheets::grey));
-        QCOMPARE(logs.last().at(0).toString(), QString("dsp1: tcp disconnected"));
+        QCOMPARE(logs.at(logs.size() - 2).at(0).toString(), QString("dsp1: tcp disconnected"));
+        QCOMPARE(logs.last().at(0).toString(),
+                 QString("dsp1: re-opening the TCP connection every 1000 ms until it is made"));
+        // A lost data connection is opened again.
+        QTRY_VERIFY_WITH_TIMEOUT(u->tcpIsConnected, 5000);
+        QCOMPARE(tcpIndicator(*u), QString(StyleSheets::green));
     }
 
     void refusedConnectionStaysYellow()

@@ -73,13 +73,14 @@ private slots:
         QVERIFY(rig->ctrl.noAnswerWithin(300));
         QCOMPARE(ask("GetValues"), QString("0 Er: data transfer"));
         QVERIFY(rig->ctrl.noAnswerWithin(300));
-        QCOMPARE(ask("GetHistgram 4").split(' ').size(), 4096); // answered all the same
+        QCOMPARE(ask("GetHistgram 4"), QString("0 Er: data transfer"));
         QVERIFY(rig->ctrl.noAnswerWithin(300));
         QCOMPARE(ask("GetValue 0"), QString("2047"));
 
         rig->emu->setFaults(1, UnitFaults());
         setBins(3, QVector<quint32>(4096, 2));
-        QCOMPARE(ask("GetValue 3"), QString("4094"));
+        // The connection of the cut transfer was dropped: answered again once it is back.
+        QTRY_COMPARE_WITH_TIMEOUT(ask("GetValue 3"), QString("4094"), 10000);
         QCOMPARE(ask("GetValues").section(' ', 0, 0),
                  QString::number(roiTotal(QVector<QPair<int, int>>(5, {0, 2047}))));
     }
@@ -105,9 +106,13 @@ private slots:
         QCOMPARE(ask("GetHistgram 0"), before);
         rig->emu->closeTcp(0);
         setBins(0, ramp(5));
-        QCOMPARE(ask("GetHistgram 0"), before); // what the program last received
+        // Never what an earlier transfer left: an error until the connection is open again.
+        const QString after = joinedCounts(bins(0));
+        const QString first = ask("GetHistgram 0");
+        QVERIFY2(first == "0 Er: data transfer" || first == after, qPrintable(first.left(80)));
         QVERIFY(rig->ctrl.noAnswerWithin(300));
-        QCOMPARE(ask("GetValue 0"), QString::number(sumOf(ramp(2), 0, 2047)));
+        QTRY_COMPARE_WITH_TIMEOUT(ask("GetHistgram 0"), after, 10000);
+        QCOMPARE(ask("GetValue 0"), QString::number(sumOf(ramp(5), 0, 2047)));
         setBins(3, ramp(7));
         QCOMPARE(ask("GetHistgram 3"), joinedCounts(bins(3))); // the other unit is still reached
     }
