@@ -10,8 +10,10 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class VexDA;
+class VexHv;
 class Zephra;
 
 // The main window and main controller: owns every subsystem and wires them in a fixed order.
@@ -62,6 +64,7 @@ public slots:
 private:
     void setUpZephra();
     void setUpDspGroup();
+    void setUpHv();
 
     // Parameter checks shared by the handlers; each answers the request when it fails.
     bool checkParamCount(const AMsg& msg, int n);
@@ -85,4 +88,5 @@ private:
     VexDAs vexDAs;
     QVector<ChannelRef> channels;
     int normalizeType = 2;
+    std::unique_ptr<VexHv> vexHv; // null when none is configured
 };
