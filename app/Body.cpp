@@ -112,4 +112,5 @@ void Body::setUpHv()
     const int n = vexDAs.units().size();
     ui.DspStats->addWidget(&vexHv->unitStat, n + 1, 0);
     ui.DspStats->addWidget(&vexHv->hvFrame, n + 2, 0);
+    connect(vexHv.get(), &VexHv::changedSweep, this, &Body::newHvStat);
 }

@@ -2,6 +2,7 @@
 
 #include "dsp/ChannelRef.h"
 #include "dsp/VexDAs.h"
+#include "hv/HvStat.h"
 #include "ui_Body.h"
 #include "zephra/AMsg.h"
 
@@ -32,6 +33,7 @@ signals:
 
 public slots:
     void changedVexDABusy();
+    void newHvStat(HvStat::SweepStat stat);
     void anyAsk(AMsg msg);
     void askGetMCALength(AMsg msg);
     void askGetPeakingTime(AMsg msg);
@@ -46,6 +48,10 @@ public slots:
     void askGetPresetValue(AMsg msg);
     void askStatus(AMsg msg);
     void askSetConfig(AMsg msg);
+    void askHvStart(AMsg msg);
+    void askHvStop(AMsg msg);
+    void askHvStat(AMsg msg);
+    void askHvVol(AMsg msg);
     void askSetROI(AMsg msg);
     void askSetROIs(AMsg msg);
     void askGetROI(AMsg msg);
@@ -78,6 +84,8 @@ private:
     void answerPresetOfAllUnits(const AMsg& msg, const std::function<QString(const VexDA*)>& textOf);
     QVector<double> readRealTimes();
     QVector<double> readChannelTimes(bool live);
+    // False, after answering so, when no HV unit is configured.
+    bool hvUnitAvailable(const AMsg& msg);
 
     Ui_Body ui;
     QColor alertColor;
