@@ -5,6 +5,7 @@
 #include "dsp/DspConstants.h"
 #include "dsp/DspReg.h"
 #include "dsp/VexDA.h"
+#include "hv/VexHv.h"
 #include "zephra/Zephra.h"
 
 Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0)
@@ -17,6 +18,7 @@ Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor
     buildRegisterMap();
     normalizeType = 2;
     setUpDspGroup();
+    setUpHv();
     VexUnit::setStartUpPhase(false);
 }
 
@@ -27,6 +29,11 @@ Body::~Body()
     for (VexDA* unit : vexDAs.units())
         unit->unitStat.setParent(nullptr);
     vexDAs.releaseUnits();
+    if (vexHv) {
+        vexHv->unitStat.setParent(nullptr);
+        vexHv->hvFrame.setParent(nullptr);
+        vexHv.reset();
+    }
 }
 
 void Body::setUpZephra()
@@ -96,4 +103,20 @@ void Body::setUpDspGroup()
         unit->emulateSignal = ui.EmulateSignal->isChecked();
         connect(ui.EmulateSignal, &QCheckBox::toggled, unit, &VexDA::setEmulateSignal);
     }
+}
+
+void Body::setUpHv()
+{
+    const QString value = configStore.rest("VEXHV", "");
+    if (value.isEmpty()) return;
+    QString name, address;
+    takeFirstItem(takeFirstItem(value, name), address);
+    vexHv = std::make_unique<VexHv>(name, address);
+    connect(vexHv->ui.TurnHvOn, &QPushButton::clicked, vexHv.get(), &VexHv::hvOn);
+    connect(vexHv->ui.TurnHvOff, &QPushButton::clicked, vexHv.get(), &VexHv::hvOff);
+    vexHv->startWatch();
+    const int n = vexDAs.units().size();
+    ui.DspStats->addWidget(&vexHv->unitStat, n + 1, 0);
+    ui.DspStats->addWidget(&vexHv->hvFrame, n + 2, 0);
+    connect(vexHv.get(), &VexHv::changedSweep, this, &Body::newHvStat);
 }

@@ -2,6 +2,7 @@
 
 #include "dsp/ChannelRef.h"
 #include "dsp/VexDAs.h"
+#include "hv/HvStat.h"
 #include "ui_Body.h"
 #include "zephra/AMsg.h"
 
@@ -10,8 +11,10 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class VexDA;
+class VexHv;
 class Zephra;
 
 // The main window and main controller: owns every subsystem and wires them in a fixed order.
@@ -30,6 +33,7 @@ signals:
 
 public slots:
     void changedVexDABusy();
+    void newHvStat(HvStat::SweepStat stat);
     void anyAsk(AMsg msg);
     void askGetMCALength(AMsg msg);
     void askGetPeakingTime(AMsg msg);
@@ -44,6 +48,10 @@ public slots:
     void askGetPresetValue(AMsg msg);
     void askStatus(AMsg msg);
     void askSetConfig(AMsg msg);
+    void askHvStart(AMsg msg);
+    void askHvStop(AMsg msg);
+    void askHvStat(AMsg msg);
+    void askHvVol(AMsg msg);
     void askSetROI(AMsg msg);
     void askSetROIs(AMsg msg);
     void askGetROI(AMsg msg);
@@ -62,6 +70,7 @@ public slots:
 private:
     void setUpZephra();
     void setUpDspGroup();
+    void setUpHv();
 
     // Parameter checks shared by the handlers; each answers the request when it fails.
     bool checkParamCount(const AMsg& msg, int n);
@@ -75,6 +84,8 @@ private:
     void answerPresetOfAllUnits(const AMsg& msg, const std::function<QString(const VexDA*)>& textOf);
     QVector<double> readRealTimes();
     QVector<double> readChannelTimes(bool live);
+    // False, after answering so, when no HV unit is configured.
+    bool hvUnitAvailable(const AMsg& msg);
 
     Ui_Body ui;
     QColor alertColor;
@@ -85,4 +96,5 @@ private:
     VexDAs vexDAs;
     QVector<ChannelRef> channels;
     int normalizeType = 2;
+    std::unique_ptr<VexHv> vexHv; // null when none is configured
 };

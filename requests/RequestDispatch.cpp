@@ -83,6 +83,18 @@ void Body::anyAsk(AMsg msg)
     case CmdGetValuesInROI:
         askGetValues(msg);
         break;
+    case CmdHVStart:
+        askHvStart(msg);
+        break;
+    case CmdHVStop:
+        askHvStop(msg);
+        break;
+    case CmdHVStat2:
+        askHvStat(msg);
+        break;
+    case CmdHVVol:
+        askHvVol(msg);
+        break;
     case CmdGetRealTimes:
         askGetRealTimes(msg);
         break;

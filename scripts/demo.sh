@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Tries Tavik without hardware: sets up and builds, starts the stand-in message server and
-# two emulated DSP units on loopback, and runs Tavik against them in build/demo/.
+# two emulated DSP units and the HV unit on loopback, and runs Tavik against them in build/demo/.
 # Closing Tavik (or Ctrl+C) stops the stand-ins too.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,7 +29,7 @@ wait_for_line() {
 
 "$bin/sim/server/zephra-server" --port 0 --keys zephra.keys > server.out &
 pids+=($!)
-"$bin/sim/units/unit-emulator" --dsp 2 --first-address 127.0.0.2 > units.out &
+"$bin/sim/units/unit-emulator" --dsp 2 --hv --first-address 127.0.0.2 > units.out &
 pids+=($!)
 read -r _ _ server_port < <(wait_for_line server.out listening)
 line=$(wait_for_line units.out ready)
@@ -44,11 +44,12 @@ VEX_UDP_PORT $udp_port
 VEX_TCP_PORT $tcp_port
 VEXDA dsp1 127.0.0.2 1 1 1 1
 VEXDA dsp2 127.0.0.3 1 0 1 0
+VEXHV hv1 127.0.0.4
 CFG
 
 client="$bin/sim/client/zephra-client --port $server_port --keys $demo/zephra.keys"
 cat <<TXT
-Stand-in server on 127.0.0.1:$server_port, emulated units dsp1 127.0.0.2 and dsp2 127.0.0.3.
+Stand-in server on 127.0.0.1:$server_port, emulated units dsp1 127.0.0.2, dsp2 127.0.0.3 and hv1 127.0.0.4.
 Ask Tavik from another terminal, for example:
   $client Hello
   $client SetPresetType REAL
@@ -56,6 +57,7 @@ Ask Tavik from another terminal, for example:
   $client RunStart 1
   $client GetValues
   $client --to Tavik.dsp1 Status CoarseGain 0
+  $client HVStart          # then HVStat2, HVVol, HVStop
 TXT
 
 args=(-c config.cfg "$@")

@@ -10,7 +10,8 @@
 
 #include <memory>
 
-// The main window's DSP set-up from VEXDA lines, against two emulated units.
+// The main window's set-up from VEXDA and VEXHV lines, against two emulated DSP units and
+// the HV unit: every window here holds the HV panels too.
 class TestBodyDsp : public QObject
 {
     Q_OBJECT
@@ -28,13 +29,14 @@ private slots:
     void initTestCase()
     {
         QString error;
-        emu = startEmulatedUnits("127.0.33.2", 2, &error);
+        emu = startEmulatedUnits("127.0.33.2", 2, &error, true);
         QVERIFY2(emu, qPrintable(error));
         add("VEX_UDP_PORT", QString(" %1").arg(emu->udpPort()));
         add("VEX_TCP_PORT", QString(" %1").arg(emu->tcpPort()));
         add("VEXDA", " dsp1 127.0.33.2 1 0 1 1");
         add("vexda", " dsp2 127.0.33.3 1 yes 2 1");
         add("EMULATE_DSP_SIGNAL", " 1");
+        add("VEXHV", " hv1 127.0.33.4");
         emu->setReg(0, measTime1, 0);
         emu->setReg(1, measTime1, 0);
     }

@@ -13,6 +13,7 @@ class TestDispatch : public QObject
 
     // dsp1 channels 0, 2, 3 and dsp2 channels 1, 3: elements 0-2 on unit 0, 3-4 on unit 1.
     static constexpr int elements = 5;
+    static constexpr int sweepMs = 15000; // the HV unit's 2 s ramp, polled every 200 ms, under load
     std::unique_ptr<TavikRig> rig;
     QSet<QString> asked;
 
@@ -25,7 +26,8 @@ class TestDispatch : public QObject
     QString startWithUnits()
     {
         rig = std::make_unique<TavikRig>();
-        QString error = rig->startUnits("127.0.61.2", 2);
+        QString error = rig->startUnits("127.0.61.2", 2, true);
+        rig->extraConfig = "VEXHV hv1 127.0.61.4\n";
         if (error.isEmpty())
             error = rig->startTavik(
                 {"dsp1 " + rig->unitIp(0) + " 1 0 1 1", "dsp2 " + rig->unitIp(1) + " 0 1 0 1"});
@@ -152,8 +154,18 @@ private slots:
         QCOMPARE(ask("GetPreAMPGain 9"), QString("1"));
         QCOMPARE(requestCount(), before);
 
+        // The emulated HV unit ramps to 150 V, the word 57342.
+        QCOMPARE(ask("HVStart"), QString("Ok:"));
+        QVERIFY(rig->ctrl.waitForEvent("ChangedHVStat 2", sweepMs));
+        QCOMPARE(rig->ctrl.takeEvents().filter("HV"), (QStringList{"ChangedHVStat 1", "ChangedHVStat 2"}));
+        QCOMPARE(ask("HVStat2 any"), QString("2"));
+        QCOMPARE(ask("HVVol"), QString("149.998"));
+        QCOMPARE(ask("HVStop x"), QString("Ok:"));
+        QVERIFY(rig->ctrl.waitForEvent("ChangedHVStat 0", sweepMs));
+        QCOMPARE(rig->ctrl.takeEvents().filter("HV"), (QStringList{"ChangedHVStat 1", "ChangedHVStat 0"}));
+
         // Not built yet: a later change of these answers must change this test too.
-        for (const char* word : {"HVStart", "HVStop", "HVStat2", "HVVol", "GetMCAs", "GetDataLinkCh"})
+        for (const char* word : {"GetMCAs", "GetDataLinkCh"})
             QCOMPARE(ask(word), QString("Er: Unknown Command"));
 
         QCOMPARE(QSet<QString>(table.begin(), table.end()), asked);
@@ -220,6 +232,8 @@ private slots:
         QCOMPARE(ask("RunStart 3"), QString("Ok:"));
         QCOMPARE(ask("RunStop"), QString("Ok:"));
         QCOMPARE(rig->ctrl.takeEvents(), QStringList());
+        for (const char* request : {"HVStart", "HVStop 1", "HVStat2", "HVVol x"})
+            QCOMPARE(ask(request), QString("Er: HV unit is not avaliable."));
     }
 };
 
