@@ -1,5 +1,6 @@
 #include "app/Body.h"
 #include "app/Catalogue.h"
+#include "app/QuitOnSignal.h"
 #include "config/ConfigStore.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char* argv[])
 {
     QString configFileName = "config.cfg";
     QApplication app(argc, argv);
+    QuitOnSignal quitOnSignal;
     configStore.parseCommandLine(argc, argv);
     if (configStore.contains("-c")) configFileName = configStore.exactValue("-c");
     if (configStore.contains("-config")) configFileName = configStore.exactValue("-config");
