@@ -2,6 +2,7 @@
 
 #include "dsp/ChannelRef.h"
 #include "dsp/VexDAs.h"
+#include "settings/DspSettingCtrl.h"
 #include "ui_Body.h"
 #include "zephra/AMsg.h"
 
@@ -24,6 +25,7 @@ public:
 
     const VexDAs& dspGroup() const { return vexDAs; }
     const QVector<ChannelRef>& channelList() const { return channels; }
+    DspSettingCtrl& settings() { return settingCtrl; }
 
 signals:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
@@ -62,6 +64,7 @@ public slots:
 private:
     void setUpZephra();
     void setUpDspGroup();
+    void setUpDspSettings();
 
     // Parameter checks shared by the handlers; each answers the request when it fails.
     bool checkParamCount(const AMsg& msg, int n);
@@ -79,6 +82,7 @@ private:
     Ui_Body ui;
     QColor alertColor;
     QColor rcvLogColor;
+    DspSettingCtrl settingCtrl; // a window of its own
     Zephra* zephra = nullptr;
     QString dataLinkIp;
     int dataLinkPort = 0;
