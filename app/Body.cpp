@@ -8,6 +8,11 @@
 #include "hv/VexHv.h"
 #include "zephra/Zephra.h"
 
+#include <QThread>
+
+// The pause before each start-up dump or recover.
+static constexpr unsigned long startUpPauseMs = 1000;
+
 Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0)
 {
     VexUnit::setStartUpPhase(true);
@@ -19,6 +24,7 @@ Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor
     normalizeType = 2;
     setUpDspGroup();
     setUpHv();
+    setUpDspSettings();
     VexUnit::setStartUpPhase(false);
 }
 
@@ -103,6 +109,25 @@ void Body::setUpDspGroup()
         unit->emulateSignal = ui.EmulateSignal->isChecked();
         connect(ui.EmulateSignal, &QCheckBox::toggled, unit, &VexDA::setEmulateSignal);
     }
+    connect(ui.ShowSettings, &QPushButton::clicked, &settingCtrl, &QWidget::show);
+}
+
+// The editor over the same units, with the start-up dump and recover; a read-out always
+// follows, so the editor is filled before it is first shown.
+void Body::setUpDspSettings()
+{
+    connect(&settingCtrl, &DspSettingCtrl::log, ui.Log, &LogArea::log);
+    for (VexDA* unit : vexDAs.units())
+        settingCtrl.dspUnits.append(unit);
+    if (isFlagSet(configStore.value("DUMP", "0")) || configStore.contains("-dump")) {
+        QThread::msleep(startUpPauseMs);
+        settingCtrl.dump();
+    }
+    if (isFlagSet(configStore.value("RECOVER", "0")) || configStore.contains("-recover")) {
+        QThread::msleep(startUpPauseMs);
+        settingCtrl.recover(configStore.value("RECOVER_FILE", "dump.stg"));
+    }
+    settingCtrl.readOut();
 }
 
 void Body::setUpHv()

@@ -3,6 +3,7 @@
 #include "dsp/ChannelRef.h"
 #include "dsp/VexDAs.h"
 #include "hv/HvStat.h"
+#include "settings/DspSettingCtrl.h"
 #include "ui_Body.h"
 #include "zephra/AMsg.h"
 
@@ -27,6 +28,7 @@ public:
 
     const VexDAs& dspGroup() const { return vexDAs; }
     const QVector<ChannelRef>& channelList() const { return channels; }
+    DspSettingCtrl& settings() { return settingCtrl; }
 
 signals:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
@@ -71,6 +73,7 @@ private:
     void setUpZephra();
     void setUpDspGroup();
     void setUpHv();
+    void setUpDspSettings();
 
     // Parameter checks shared by the handlers; each answers the request when it fails.
     bool checkParamCount(const AMsg& msg, int n);
@@ -90,6 +93,7 @@ private:
     Ui_Body ui;
     QColor alertColor;
     QColor rcvLogColor;
+    DspSettingCtrl settingCtrl; // a window of its own
     Zephra* zephra = nullptr;
     QString dataLinkIp;
     int dataLinkPort = 0;

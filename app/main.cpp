@@ -26,5 +26,7 @@ int main(int argc, char* argv[])
         body.show();
         result = app.exec();
     }
+    // Body schedules the units for deletion when the event loop has already ended.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return result;
 }

@@ -6,7 +6,7 @@ VexDAs::VexDAs(QObject* parent) : QObject(parent) {}
 
 VexDAs::~VexDAs()
 {
-    releaseUnits();
+    if (ownsUnits) releaseUnits();
 }
 
 void VexDAs::append(VexDA* unit)

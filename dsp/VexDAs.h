@@ -19,6 +19,8 @@ public:
     bool isBusy() const { return busy; }
     // Schedules every unit for deletion and empties the list.
     void releaseUnits();
+    // A group over the units of another leaves their deletion to that one.
+    void setOwnsUnits(bool owns) { ownsUnits = owns; }
 
 signals:
     void changedIsBusy();
@@ -29,4 +31,5 @@ private slots:
 private:
     bool busy = false;
     QVector<VexDA*> unitList;
+    bool ownsUnits = true;
 };

@@ -48,7 +48,7 @@
     </message>
     <message>
         <source>Ch No.</source>
-        <translation>チャンネル番号</translation>
+        <translation>チャンネル</translation>
     </message>
     <message>
         <source>Config Line</source>

@@ -27,6 +27,8 @@ private slots:
         QCOMPARE(child<QCheckBox>(body, "LogMsgFromZephra")->text(), QString("Msg from Zephra"));
         QCOMPARE(child<QCheckBox>(body, "EmulateSignal")->text(), QString("Emulate"));
         QCOMPARE(child<QPushButton>(body, "ShowSettings")->text(), QString("Show Settings"));
+        child<QPushButton>(body, "ShowSettings")->click();
+        QVERIFY(body.settings().isVisible());
     }
 
     void formHasItsRowsAndDefaults()

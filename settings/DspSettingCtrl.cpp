@@ -1,0 +1,207 @@
+#include "settings/DspSettingCtrl.h"
+
+#include "dsp/VexDA.h"
+#include "settings/ConfigLine.h"
+#include "settings/SettingsTable.h"
+
+#include <QApplication>
+
+DspSettingCtrl::DspSettingCtrl(QWidget* parent) : QFrame(parent)
+{
+    setupUi(this);
+    dspUnits.setOwnsUnits(false);
+    loadDialog.setAcceptMode(QFileDialog::AcceptOpen);
+    saveDialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList filters{"Setting Data (*.stg)", "Any (*, *.*)"};
+    loadDialog.setNameFilters(filters);
+    saveDialog.setNameFilters(filters);
+
+    connect(Load, &QPushButton::clicked, &loadDialog, &QWidget::show);
+    connect(&loadDialog, &QFileDialog::fileSelected, this, &DspSettingCtrl::load);
+    connect(Save, &QPushButton::clicked, &saveDialog, &QWidget::show);
+    connect(&saveDialog, &QFileDialog::fileSelected, this, &DspSettingCtrl::save);
+    connect(CopyLoaded, &QPushButton::clicked, this, &DspSettingCtrl::copyRestored);
+    connect(WriteBack, &QPushButton::clicked, this, &DspSettingCtrl::writeBack);
+    connect(ReadOut, &QPushButton::clicked, this, &DspSettingCtrl::readOut);
+}
+
+void DspSettingCtrl::setUpConfigLines(QVector<DspData>& config)
+{
+    for (ConfigLine* line : configLines) {
+        line->hide(); // until it is deleted it shares its grid cell with its successor
+        line->deleteLater();
+    }
+    configLines.clear();
+    for (int i = 0; i < config.size(); ++i) {
+        auto* line = new ConfigLine(scrollAreaWidgetContents);
+        line->setRecord(i, config.at(i));
+        line->connectEdits();
+        Base->addWidget(line, i, 0);
+        connect(line, &ConfigLine::updated, this, &DspSettingCtrl::updatedALine);
+        configLines.append(line);
+    }
+}
+
+void DspSettingCtrl::setValRestored(QVector<DspData>& config, QVector<DspData>& loadedConfig)
+{
+    const QVector<int> rows = matchLoadedRows(config, loadedConfig);
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i) < 0 || rows.at(i) >= configLines.size()) continue;
+        ConfigLine* line = configLines.at(rows.at(i));
+        line->setValRestored(quint16(loadedConfig.at(i).regValue));
+        line->refreshMarks();
+    }
+}
+
+void DspSettingCtrl::readOutDspConfig(QVector<DspData>& config)
+{
+    const QVector<RegisterPlace> places = unitRegisterPlaces();
+    const QVector<VexDA*>& units = dspUnits.units();
+    startProgress(units.size() * places.size());
+    for (int u = 0; u < units.size(); ++u) {
+        VexDA* unit = units.at(u);
+        int unanswered = 0;
+        int unread = 0;
+        for (const RegisterPlace& place : places) {
+            DspData record;
+            record.label = place.label;
+            record.dspIndex = u;
+            record.channel = place.channel;
+            if (unanswered < silentReadsBeforeCut) {
+                unanswered = unit->readRegister(place.address, true, 2) ? 0 : unanswered + 1;
+                record.header = unit->lastHeader;
+                record.address = unit->lastAddress;
+                record.regValue = unit->lastValue;
+            } else {
+                ++unread; // left as a time-out leaves it
+            }
+            config.append(record);
+            stepProgress();
+        }
+        if (unread > 0)
+            emit log(QString("%1: no answer to %2 reads in a row, %3 registers not read")
+                         .arg(unit->unitName)
+                         .arg(silentReadsBeforeCut)
+                         .arg(unread),
+                     alertColor);
+        unitDone(QString("%1: settings read out (%2 of %3 units)")
+                     .arg(unit->unitName)
+                     .arg(u + 1)
+                     .arg(units.size()));
+    }
+}
+
+void DspSettingCtrl::writeBackDspConfig(QVector<DspData>& config)
+{
+    emit log("Writing back Setting Vals to DSPs");
+    // A timed-out read leaves address 0 and a malformed file line any address: such a value
+    // must not reach the unit.
+    const QSet<quint32> registers = registerAddresses();
+    const QVector<VexDA*>& units = dspUnits.units();
+    startProgress(config.size());
+    int written = 0;
+    for (int i = 0; i < config.size(); ++i) {
+        const DspData& record = config.at(i);
+        if (record.dspIndex < 0 || record.dspIndex >= units.size()) {
+            skipRecord(record, "no such unit");
+        } else if (!registers.contains(record.address)) {
+            skipRecord(record, "no register at this address");
+        } else {
+            units.at(record.dspIndex)->writeRegister(record.address, record.regValue, true, 2);
+            ++written;
+        }
+        stepProgress();
+        const bool lastOfUnit = i + 1 == config.size() || config.at(i + 1).dspIndex != record.dspIndex;
+        if (lastOfUnit && written > 0) {
+            unitDone(QString("%1: %2 settings written back")
+                         .arg(units.at(record.dspIndex)->unitName)
+                         .arg(written));
+            written = 0;
+        }
+    }
+}
+
+void DspSettingCtrl::skipRecord(const DspData& record, const QString& why)
+{
+    const QString from =
+        record.fileLine > 0 ? QString("line %1").arg(record.fileLine) : record.label.trimmed();
+    emit log(QString("Not written: DSP%1 [%2] %3 (%4)")
+                 .arg(record.dspIndex)
+                 .arg(record.address, 8, 16, QLatin1Char('0'))
+                 .arg(why, from),
+             alertColor);
+}
+
+void DspSettingCtrl::updatedALine(int num)
+{
+    const int i = configLines.indexOf(qobject_cast<ConfigLine*>(sender()));
+    if (i < 0) return;
+    const auto valueOf = [&](int row) -> quint32 {
+        return row < configLines.size() ? configLines.at(row)->value(num) : 0;
+    };
+    const double x = qint32(valueOf(i) << 16 | valueOf(i + 1));
+    const double y = 65536.0 * x + valueOf(i + 2);
+    Val4Bytes->setText(QString::number(x, 'g', 6));
+    Val6Bytes->setText(QString::number(y, 'g', 6));
+}
+
+void DspSettingCtrl::readOut()
+{
+    emit log("Reading out DSP Settings");
+    config.clear();
+    readOutDspConfig(config);
+    setUpConfigLines(config);
+}
+
+void DspSettingCtrl::writeBack()
+{
+    for (int i = 0; i < config.size() && i < configLines.size(); ++i)
+        config[i].regValue = configLines.at(i)->valNew;
+    writeBackDspConfig(config);
+    readOut();
+}
+
+void DspSettingCtrl::copyRestored()
+{
+    emit log("Copy Restored DSP Setting Vals to New Vals");
+    for (int i = 0; i < configLines.size() && i < config.size(); ++i) {
+        ConfigLine* line = configLines.at(i);
+        line->setValNew(line->valRestored);
+        line->refreshMarks();
+        config[i].regValue = line->valNew;
+    }
+}
+
+void DspSettingCtrl::load(QString fname)
+{
+    emit log("Load DSP Setting Vals");
+    loadedConfig.clear();
+    loadDspConfig(fname, loadedConfig);
+    setValRestored(config, loadedConfig);
+}
+
+void DspSettingCtrl::startProgress(int total)
+{
+    Progress->setRange(0, qMax(total, 1));
+    Progress->setValue(0);
+    shownPercent = 0;
+    Progress->repaint();
+}
+
+// The bar is repainted at once: letting the event loop paint it would also let requests run
+// in the middle of the accesses.
+void DspSettingCtrl::stepProgress()
+{
+    Progress->setValue(Progress->value() + 1);
+    const int percent = int(100LL * Progress->value() / Progress->maximum());
+    if (percent == shownPercent) return;
+    shownPercent = percent;
+    Progress->repaint();
+}
+
+void DspSettingCtrl::unitDone(const QString& msg)
+{
+    emit log(msg);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible()) window->repaint();
+}

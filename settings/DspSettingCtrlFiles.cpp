@@ -1,0 +1,61 @@
+#include "settings/DspSettingCtrl.h"
+
+#include "settings/SettingsFile.h"
+
+#include <QFile>
+
+// The file part of the settings editor: settings files, dump and recover.
+
+void DspSettingCtrl::saveDspConfig(QString fname, QVector<DspData>& config)
+{
+    emit log(QString("Saving DSP Config to %1").arg(fname));
+    QFile file(fname);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        emit log(QString("Err: can't open %1 to save dsp config").arg(fname), alertColor);
+        return;
+    }
+    writeSettings(file, config);
+    file.close();
+}
+
+void DspSettingCtrl::loadDspConfig(QString fname, QVector<DspData>& config)
+{
+    emit log(QString("Loading DSP Setting Vals from %1").arg(fname));
+    QFile file(fname);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        emit log(QString("Can't open dump file [%1] to recover.").arg(fname), alertColor);
+        return;
+    }
+    const SettingsReadCounts counts = readSettings(file, config);
+    if (counts.cutLines > 0)
+        emit log(QString("%1: %2 lines longer than %3 characters were cut")
+                     .arg(fname)
+                     .arg(counts.cutLines)
+                     .arg(maxSettingsLineLength),
+                 alertColor);
+    if (counts.leftOver)
+        emit log(QString("%1: lines after line %2 were not read").arg(fname).arg(maxSettingsLines),
+                 alertColor);
+    file.close();
+}
+
+void DspSettingCtrl::save(QString fname)
+{
+    saveDspConfig(fname, config);
+}
+
+void DspSettingCtrl::dump()
+{
+    emit log("Dumping DSP Setting Vals dump.stg");
+    QVector<DspData> table;
+    readOutDspConfig(table);
+    saveDspConfig("dump.stg", table);
+}
+
+void DspSettingCtrl::recover(QString fname)
+{
+    emit log(QString("Recovering DSP Setting vals from %1").arg(fname));
+    QVector<DspData> table;
+    loadDspConfig(fname, table);
+    writeBackDspConfig(table);
+}

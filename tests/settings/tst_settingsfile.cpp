@@ -1,0 +1,59 @@
+#include "dsp/DspReg.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsTable.h"
+
+#include <QtTest>
+
+// The settings file's lines, its lenient reader and the matching of loaded records to rows.
+class TestSettingsFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { buildRegisterMap(); }
+
+    void writtenLines()
+    {
+        QCOMPARE(settingsLine({padRight("Coarse Gain", 30), 1, 2, 0xABCD, 0xB4000600, 5}),
+                 "DSP1 Ch2 Coarse Gain" + QString(19, ' ') + " : 0000abcd b4000600 0005\n");
+        QCOMPARE(settingsLine({padRight("Mode", 30), 0, -1, 0, 0xB4000010, 0x12345}),
+                 "DSP0 Mode" + QString(26, ' ') + " : 00000000 b4000010 12345\n");
+    }
+
+    void readLines()
+    {
+        // Line, then index channel header address value |label|, or nothing for a skipped line.
+        const QString written =
+            settingsLine({padRight("ADC Gain", 30), 3, 1, 0xFFC80602, 0xB4000402, 0x12345});
+        for (const QStringList& c : {QStringList{written, "3 1 ffc80602 b4000402 12345 |ADC Gain|"},
+                                     {"DSP0 Mode : 0 b4000010 1", "0 -1 0 b4000010 1 |Mode|"},
+                                     {"  \t# DSP0 Mode : 0 b4000010 1", ""},
+                                     {" \t ", ""},
+                                     {"12", "0 -1 0 0 12 ||"},
+                                     {"DSP0 Mode stray", "0 -1 d000 de a0 ||"},
+                                     {"DSP12 cH2 g1 0x1f zz123456789", "12 2 1 1f 23456789 ||"},
+                                     {"DSP1 Ch99999999 : 0 b4001400 1", "1 99999999 0 b4001400 1 ||"}}) {
+            DspData r;
+            const bool kept = parseSettingsLine(c.at(0), r);
+            QCOMPARE(kept ? QString::asprintf("%d %d %x %x %llx |%s|", r.dspIndex, r.channel, r.header,
+                                              r.address, r.regValue, qPrintable(r.label.trimmed()))
+                          : QString(),
+                     c.at(1));
+        }
+    }
+
+    void matchingLoadedRecords()
+    {
+        // Rows at addresses A B A C (the same register of two units shares its address);
+        // more loaded records than rows start their scan at their position modulo 4.
+        QVector<DspData> rows, loaded;
+        for (const quint32 a : {0xA, 0xB, 0xA, 0xC})
+            rows.append({QString(), 0, -1, 0, a, 0});
+        for (const quint32 a : {0xA, 0xA, 0xB, 0xD, 0xC, 0xA, 0xA, 0xA})
+            loaded.append({QString(), 0, -1, 0, a, 0});
+        QCOMPARE(matchLoadedRows(rows, loaded), QVector<int>({0, 2, 1, -1, 3, 2, 2, 0}));
+    }
+};
+
+QTEST_MAIN(TestSettingsFile)
+#include "tst_settingsfile.moc"
