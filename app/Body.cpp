@@ -7,7 +7,9 @@
 #include "dsp/VexDA.h"
 #include "zephra/Zephra.h"
 
-Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0)
+Body::Body(QWidget* parent)
+    : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0), ackWaitMs(3000), ackWord("Ack"),
+      nackWord("Nack")
 {
     ui.setupUi(this);
     connect(this, &Body::log, ui.Log, &LogArea::log);
@@ -15,11 +17,16 @@ Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor
     setUpZephra();
     buildRegisterMap();
     normalizeType = 2;
+    setUpDataLink();
     setUpDspGroup();
 }
 
 Body::~Body()
 {
+    // Pausing a server that never listened would crash.
+    if (dataLinkServer.isListening()) dataLinkServer.pauseAccepting();
+    dataLinkServer.close();
+    discardDataLink();
     // The panels sit in this window's layout but belong to their units, which are deleted
     // later: take them out so the form does not delete them first.
     for (VexDA* unit : vexDAs.units())

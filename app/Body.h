@@ -2,15 +2,21 @@
 
 #include "dsp/ChannelRef.h"
 #include "dsp/VexDAs.h"
+#include "requests/WordFinder.h"
 #include "ui_Body.h"
 #include "zephra/AMsg.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QFrame>
+#include <QTcpServer>
+#include <QTimer>
 #include <QVector>
 
 #include <functional>
 
+class QDataStream;
+class QTcpSocket;
 class VexDA;
 class Zephra;
 
@@ -30,12 +36,17 @@ signals:
 
 public slots:
     void changedVexDABusy();
+    void askNewDataLink();
+    void dataLinkDisconnected();
+    void readyReadFromDataLink();
+    void dataTransWaitTimeout();
     void anyAsk(AMsg msg);
     void askGetMCALength(AMsg msg);
     void askGetPeakingTime(AMsg msg);
     void askClear(AMsg msg);
     void askStart(AMsg msg, bool clearHgm);
     void askStop(AMsg msg);
+    void askGetMCAs(AMsg msg);
     void askSetNormalizeType(AMsg msg);
     void askGetNormalizeType(AMsg msg);
     void askSetPresetType(AMsg msg);
@@ -55,12 +66,14 @@ public slots:
     void askGetRealTimes(AMsg msg);
     void askGetLiveTimes(AMsg msg);
     void askGetDeadTimes(AMsg msg);
+    void askGetDataLinkCh(AMsg msg);
     void askGetHistgram(AMsg msg);
     void askGetMeasTimeInSec(AMsg msg);
     void askSetMeasTimeInSec(AMsg msg);
 
 private:
     void setUpZephra();
+    void setUpDataLink();
     void setUpDspGroup();
 
     // Parameter checks shared by the handlers; each answers the request when it fails.
@@ -75,13 +88,29 @@ private:
     void answerPresetOfAllUnits(const AMsg& msg, const std::function<QString(const VexDA*)>& textOf);
     QVector<double> readRealTimes();
     QVector<double> readChannelTimes(bool live);
+    bool discardDataLink();
+    void sendMcas();
+    void eventDrivenSend();
+    void blockingTransfer();
 
     Ui_Body ui;
     QColor alertColor;
     QColor rcvLogColor;
     Zephra* zephra = nullptr;
+    QTcpServer dataLinkServer;
+    QTcpSocket* dataLink = nullptr;
+    QDataStream* dataLinkStream = nullptr;
     QString dataLinkIp;
     int dataLinkPort = 0;
+    bool simpleTrans = true;
+    bool resendAfterReconnect = false;
+    bool waitingForAck = false;
+    int ackWaitMs = 3000;
+    QTimer ackTimer;
+    QByteArray rxBuffer;
+    QByteArray ackWord;
+    QByteArray nackWord;
+    WordFinder wordFinder;
     VexDAs vexDAs;
     QVector<ChannelRef> channels;
     int normalizeType = 2;

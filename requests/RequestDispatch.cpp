@@ -9,6 +9,9 @@ void Body::anyAsk(AMsg msg)
     if (ui.LogMsgFromZephra->isChecked()) emit log(QString(":::: Rcv %1").arg(msg.line), rcvLogColor);
 
     switch (msg.id) {
+    case CmdGetDataLinkCh:
+        askGetDataLinkCh(msg);
+        break;
     case CmdGetMCALength:
         askGetMCALength(msg);
         break;
@@ -32,6 +35,9 @@ void Body::anyAsk(AMsg msg)
         break;
     case CmdStop:
         askStop(msg);
+        break;
+    case CmdGetMCAs:
+        askGetMCAs(msg);
         break;
     case CmdSetNormalizeType:
         askSetNormalizeType(msg);
