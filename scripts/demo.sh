@@ -44,6 +44,7 @@ VEX_UDP_PORT $udp_port
 VEX_TCP_PORT $tcp_port
 VEXDA dsp1 127.0.0.2 1 1 1 1
 VEXDA dsp2 127.0.0.3 1 0 1 0
+DATA_LINK_CH_IP 127.0.0.1
 CFG
 
 client="$bin/sim/client/zephra-client --port $server_port --keys $demo/zephra.keys"
@@ -56,6 +57,9 @@ Ask Tavik from another terminal, for example:
   $client RunStart 1
   $client GetValues
   $client --to Tavik.dsp1 Status CoarseGain 0
+Spectra over the data link, saved as CSV and PNG into build/demo/spectra:
+  $bin/sim/datalink/datalink-consumer --out $demo/spectra &
+  $client GetMCAs
 TXT
 
 args=(-c config.cfg "$@")
