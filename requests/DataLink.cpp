@@ -15,6 +15,9 @@ namespace {
 // that floods the link is slowed by TCP instead of filling memory.
 constexpr qint64 replyReadCap = 4096;
 constexpr int loggedTextCap = 80;
+// Each "Nack" costs a whole transfer: a consumer that sends them faster than it reads
+// must not make the unsent data grow without bound.
+constexpr qint64 unsentCap = 4 * 1024 * 1024;
 const QColor ackColor(0, 0, 255);
 const QColor puzzledColor(255, 128, 0);
 
@@ -160,6 +163,10 @@ void Body::sendMcas()
                              .arg(i)
                              .arg(units.at(i)->lastMcaSet()->id),
                          alertColor);
+    }
+    if (dataLink && dataLink->bytesToWrite() > unsentCap) {
+        emit log("Data-Link: too much not sent yet, data not sent again", alertColor);
+        return;
     }
     for (int k = 0; k < channels.size(); ++k) {
         McaBlock& block = channels.at(k).unit->lastMcaSet()->blocks[channels.at(k).ch];
