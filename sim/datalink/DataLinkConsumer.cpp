@@ -42,6 +42,7 @@ void DataLinkConsumer::connectNow()
 void DataLinkConsumer::onConnected()
 {
     isLinked = true;
+    complained = false;
     buffer.clear();
     emit linked();
 }
@@ -49,10 +50,13 @@ void DataLinkConsumer::onConnected()
 void DataLinkConsumer::onError()
 {
     if (isLinked || over) return; // a closed link is handled by onDisconnected
-    emit problem(QString("cannot connect to %1 port %2: %3")
-                     .arg(options.host)
-                     .arg(options.port)
-                     .arg(socket->errorString()));
+    // Once per outage, not at every retry.
+    if (!complained)
+        emit problem(QString("cannot connect to %1 port %2: %3")
+                         .arg(options.host)
+                         .arg(options.port)
+                         .arg(socket->errorString()));
+    complained = true;
     if (options.reconnect)
         QTimer::singleShot(retryMs, this, &DataLinkConsumer::connectNow);
     else

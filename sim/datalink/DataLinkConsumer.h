@@ -67,6 +67,7 @@ private:
     QTimer* pause;
     QByteArray buffer;
     bool isLinked = false;
+    bool complained = false;
     bool checkFailed = false;
     bool over = false;
     int received = 0;
