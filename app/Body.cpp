@@ -13,7 +13,9 @@
 // The pause before each start-up dump or recover.
 static constexpr unsigned long startUpPauseMs = 1000;
 
-Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0)
+Body::Body(QWidget* parent)
+    : QFrame(parent), alertColor(255, 0, 0), rcvLogColor(200, 120, 0), ackWaitMs(3000), ackWord("Ack"),
+      nackWord("Nack")
 {
     VexUnit::setStartUpPhase(true);
     ui.setupUi(this);
@@ -22,6 +24,7 @@ Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor
     setUpZephra();
     buildRegisterMap();
     normalizeType = 2;
+    setUpDataLink();
     setUpDspGroup();
     setUpHv();
     setUpDspSettings();
@@ -30,6 +33,10 @@ Body::Body(QWidget* parent) : QFrame(parent), alertColor(255, 0, 0), rcvLogColor
 
 Body::~Body()
 {
+    // Pausing a server that never listened would crash.
+    if (dataLinkServer.isListening()) dataLinkServer.pauseAccepting();
+    dataLinkServer.close();
+    discardDataLink();
     // The panels sit in this window's layout but belong to their units, which are deleted
     // later: take them out so the form does not delete them first.
     for (VexDA* unit : vexDAs.units())

@@ -3,17 +3,23 @@
 #include "dsp/ChannelRef.h"
 #include "dsp/VexDAs.h"
 #include "hv/HvStat.h"
+#include "requests/WordFinder.h"
 #include "settings/DspSettingCtrl.h"
 #include "ui_Body.h"
 #include "zephra/AMsg.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QFrame>
+#include <QTcpServer>
+#include <QTimer>
 #include <QVector>
 
 #include <functional>
 #include <memory>
 
+class QDataStream;
+class QTcpSocket;
 class VexDA;
 class VexHv;
 class Zephra;
@@ -36,12 +42,17 @@ signals:
 public slots:
     void changedVexDABusy();
     void newHvStat(HvStat::SweepStat stat);
+    void askNewDataLink();
+    void dataLinkDisconnected();
+    void readyReadFromDataLink();
+    void dataTransWaitTimeout();
     void anyAsk(AMsg msg);
     void askGetMCALength(AMsg msg);
     void askGetPeakingTime(AMsg msg);
     void askClear(AMsg msg);
     void askStart(AMsg msg, bool clearHgm);
     void askStop(AMsg msg);
+    void askGetMCAs(AMsg msg);
     void askSetNormalizeType(AMsg msg);
     void askGetNormalizeType(AMsg msg);
     void askSetPresetType(AMsg msg);
@@ -65,12 +76,14 @@ public slots:
     void askGetRealTimes(AMsg msg);
     void askGetLiveTimes(AMsg msg);
     void askGetDeadTimes(AMsg msg);
+    void askGetDataLinkCh(AMsg msg);
     void askGetHistgram(AMsg msg);
     void askGetMeasTimeInSec(AMsg msg);
     void askSetMeasTimeInSec(AMsg msg);
 
 private:
     void setUpZephra();
+    void setUpDataLink();
     void setUpDspGroup();
     void setUpHv();
     void setUpDspSettings();
@@ -89,14 +102,30 @@ private:
     QVector<double> readChannelTimes(bool live);
     // False, after answering so, when no HV unit is configured.
     bool hvUnitAvailable(const AMsg& msg);
+    bool discardDataLink();
+    void sendMcas();
+    void eventDrivenSend();
+    void blockingTransfer();
 
     Ui_Body ui;
     QColor alertColor;
     QColor rcvLogColor;
     DspSettingCtrl settingCtrl; // a window of its own
     Zephra* zephra = nullptr;
+    QTcpServer dataLinkServer;
+    QTcpSocket* dataLink = nullptr;
+    QDataStream* dataLinkStream = nullptr;
     QString dataLinkIp;
     int dataLinkPort = 0;
+    bool simpleTrans = true;
+    bool resendAfterReconnect = false;
+    bool waitingForAck = false;
+    int ackWaitMs = 3000;
+    QTimer ackTimer;
+    QByteArray rxBuffer;
+    QByteArray ackWord;
+    QByteArray nackWord;
+    WordFinder wordFinder;
     VexDAs vexDAs;
     QVector<ChannelRef> channels;
     int normalizeType = 2;

@@ -11,6 +11,9 @@ void Body::anyAsk(AMsg msg)
         emit log(QString(":::: Rcv %1").arg(clipForLog(msg.line)), rcvLogColor);
 
     switch (msg.id) {
+    case CmdGetDataLinkCh:
+        askGetDataLinkCh(msg);
+        break;
     case CmdGetMCALength:
         askGetMCALength(msg);
         break;
@@ -34,6 +37,9 @@ void Body::anyAsk(AMsg msg)
         break;
     case CmdStop:
         askStop(msg);
+        break;
+    case CmdGetMCAs:
+        askGetMCAs(msg);
         break;
     case CmdSetNormalizeType:
         askSetNormalizeType(msg);

@@ -45,6 +45,7 @@ VEX_TCP_PORT $tcp_port
 VEXDA dsp1 127.0.0.2 1 1 1 1
 VEXDA dsp2 127.0.0.3 1 0 1 0
 VEXHV hv1 127.0.0.4
+DATA_LINK_CH_IP 127.0.0.1
 CFG
 
 client="$bin/sim/client/zephra-client --port $server_port --keys $demo/zephra.keys"
@@ -58,6 +59,9 @@ Ask Tavik from another terminal, for example:
   $client GetValues
   $client --to Tavik.dsp1 Status CoarseGain 0
   $client HVStart          # then HVStat2, HVVol, HVStop
+Spectra over the data link, saved as CSV and PNG into build/demo/spectra:
+  $bin/sim/datalink/datalink-consumer --out $demo/spectra &
+  $client GetMCAs
 TXT
 
 args=(-c config.cfg "$@")

@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build qtbase5-dev qttools5-dev qttools5-dev-tools clang-format)
+packages+=(libqwt-qt5-dev) # the data-link consumer's plots
 packages+=("$@")
 
 missing=()

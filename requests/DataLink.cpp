@@ -1,0 +1,257 @@
+#include "app/Body.h"
+
+#include "config/ConfigStore.h"
+#include "config/ConfigText.h"
+#include "dsp/VexDA.h"
+#include "zephra/Zephra.h"
+
+#include <QDataStream>
+#include <QHostInfo>
+#include <QTcpSocket>
+
+namespace {
+
+// A reply is a word or two: the socket holds no more than this unread, so a consumer
+// that floods the link is slowed by TCP instead of filling memory.
+constexpr qint64 replyReadCap = 4096;
+constexpr int loggedTextCap = 80;
+// Each "Nack" costs a whole transfer: a consumer that sends them faster than it reads
+// must not make the unsent data grow without bound.
+constexpr qint64 unsentCap = 4 * 1024 * 1024;
+const QColor ackColor(0, 0, 255);
+const QColor puzzledColor(255, 128, 0);
+
+// The address text resolved once: a literal as it is, a host name looked up (its first IPv4
+// address preferred, so "localhost" is the loopback address). Null, with the reason, when
+// neither: a bad text must never widen the listener to every interface.
+QHostAddress listenAddressOf(const QString& text, QString* why)
+{
+    QHostAddress address;
+    if (address.setAddress(text)) return address;
+    if (text.trimmed().isEmpty()) {
+        *why = "no address given";
+        return QHostAddress();
+    }
+    const QHostInfo info = QHostInfo::fromName(text);
+    if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+        *why = info.errorString().left(loggedTextCap);
+        return QHostAddress();
+    }
+    for (const QHostAddress& a : info.addresses())
+        if (a.protocol() == QAbstractSocket::IPv4Protocol) return a;
+    return info.addresses().first();
+}
+
+} // namespace
+
+void Body::setUpDataLink()
+{
+    simpleTrans = isFlagSet(configStore.value("SIMPLE_TRANS", "1"));
+    resendAfterReconnect = false;
+    waitingForAck = false;
+    wordFinder.words << ackWord << nackWord;
+
+    dataLink = nullptr;
+    dataLinkStream = nullptr;
+    QString why;
+    const QHostAddress address = listenAddressOf(dataLinkIp, &why);
+    if (dataLinkPort < 0 || dataLinkPort > 65535) why = QString("port %1 out of range").arg(dataLinkPort);
+    if (address.isNull() || !why.isEmpty())
+        emit log(QString("Data-Link not listening on \"%1\": %2").arg(dataLinkIp.left(loggedTextCap), why),
+                 alertColor);
+    else if (!dataLinkServer.listen(address, quint16(dataLinkPort)))
+        emit log(QString("Data-Link cannot listen on %1 port %2: %3")
+                     .arg(address.toString())
+                     .arg(dataLinkPort)
+                     .arg(dataLinkServer.errorString()),
+                 alertColor);
+
+    connect(&dataLinkServer, &QTcpServer::newConnection, this, &Body::askNewDataLink);
+    ackTimer.setTimerType(Qt::PreciseTimer); // a coarse one may give up 5 % early
+    connect(&ackTimer, &QTimer::timeout, this, &Body::dataTransWaitTimeout);
+}
+
+bool Body::discardDataLink()
+{
+    emit log("Discarding DataLink", alertColor);
+    const bool existed = dataLink != nullptr;
+    if (dataLink) {
+        // All of them: a socket on its way out must not feed the next link's slots.
+        disconnect(dataLink, nullptr, this, nullptr);
+        dataLink->deleteLater();
+        dataLink = nullptr;
+    }
+    if (dataLinkStream) {
+        delete dataLinkStream;
+        dataLinkStream = nullptr;
+    }
+    return existed;
+}
+
+void Body::askNewDataLink()
+{
+    if (discardDataLink()) emit log("Making new connection while another connection has already made!");
+    emit log("Data-Link Connected");
+    // Taking a connection turns accepting back on, so the pause comes after it.
+    dataLink = dataLinkServer.nextPendingConnection();
+    if (!dataLink) return;
+    dataLinkServer.pauseAccepting();
+    dataLink->setReadBufferSize(replyReadCap);
+    dataLinkStream = new QDataStream(dataLink);
+    connect(dataLink, &QTcpSocket::disconnected, this, &Body::dataLinkDisconnected);
+    if (!simpleTrans) connect(dataLink, &QTcpSocket::readyRead, this, &Body::readyReadFromDataLink);
+
+    if (resendAfterReconnect) {
+        emit log("1: after reconnect DataLink send data again", alertColor);
+        blockingTransfer();
+    }
+    if (waitingForAck) {
+        emit log("2: after reconnect DataLink send data again", alertColor);
+        eventDrivenSend();
+    }
+}
+
+void Body::dataLinkDisconnected()
+{
+    emit log("Data-Link Dis-Connected");
+    discardDataLink();
+    dataLinkServer.resumeAccepting();
+}
+
+void Body::askGetDataLinkCh(AMsg msg)
+{
+    const QString text = QString("%1 %2").arg(dataLinkIp).arg(dataLinkPort);
+    emit log(QString("Ans to Get Data Link Ch as [%1]").arg(text));
+    zephra->sendAnswer(msg, text);
+}
+
+void Body::askGetMCAs(AMsg msg)
+{
+    if (!checkParamCount(msg, 0)) return;
+    zephra->sendAnswer(msg, "Ok:");
+    for (VexDA* unit : vexDAs.units())
+        if (unit->busy) unit->makeMcaSet(0);
+
+    if (!dataLink) {
+        // Nothing to write to: the data go out as soon as a consumer connects.
+        emit log("No Data-Link: data go out when a consumer connects", alertColor);
+        if (simpleTrans)
+            resendAfterReconnect = true;
+        else
+            waitingForAck = true;
+        return;
+    }
+    if (simpleTrans)
+        blockingTransfer();
+    else
+        eventDrivenSend();
+}
+
+void Body::sendMcas()
+{
+    const QVector<VexDA*>& units = vexDAs.units();
+    int r = 0;
+    int c = 0;
+    if (!units.isEmpty()) {
+        r = units.first()->lastMcaSet()->id;
+        c = units.first()->lastMcaSet()->runCount;
+        for (int i = 0; i < units.size(); ++i)
+            if (units.at(i)->lastMcaSet()->id != r)
+                emit log(QString("!! *** MeasNums are different between dsps %1 for %2, %3 for %4")
+                             .arg(0)
+                             .arg(r)
+                             .arg(i)
+                             .arg(units.at(i)->lastMcaSet()->id),
+                         alertColor);
+    }
+    if (dataLink && dataLink->bytesToWrite() > unsentCap) {
+        emit log("Data-Link: too much not sent yet, data not sent again", alertColor);
+        return;
+    }
+    for (int k = 0; k < channels.size(); ++k) {
+        McaBlock& block = channels.at(k).unit->lastMcaSet()->blocks[channels.at(k).ch];
+        if (k == 0) block.setWord(4, quint32(c));
+        if (k == 1) block.setWord(4, quint32(r));
+        if (dataLinkStream) dataLinkStream->writeRawData(block.bytes().constData(), McaBlock::totalSize);
+    }
+}
+
+void Body::eventDrivenSend()
+{
+    ackTimer.stop();
+    ackTimer.setInterval(ackWaitMs);
+    ackTimer.start();
+    waitingForAck = true;
+    sendMcas();
+}
+
+void Body::readyReadFromDataLink()
+{
+    if (!dataLink) return;
+    rxBuffer += dataLink->readAll();
+    int index = 0;
+    QByteArray word;
+    int pos = 0;
+    int end = 0;
+    int from = 0;
+    while (wordFinder.find(rxBuffer, &index, &word, &pos, &end, from)) {
+        from = end; // the bytes before the word go with it
+        const bool ack = word == ackWord;
+        if (waitingForAck && ack) {
+            emit log("2: in data trans : Rcv Ack ==> Normal end of Data Transfer", ackColor);
+            waitingForAck = false;
+            ackTimer.stop();
+        } else if (waitingForAck) {
+            emit log("2: in data trans : Rcv Nack ==> Send data again", alertColor);
+            eventDrivenSend();
+        } else if (ack) {
+            emit log("2: out of data trans : Rcv Ack ==> Do nothing", alertColor);
+        } else {
+            emit log("2: out of data trans : Rcv Nack ==> Send data again", alertColor);
+            eventDrivenSend();
+        }
+    }
+    // Of what holds no word, only a tail that may still begin one can matter.
+    rxBuffer.remove(0, qMax(from, rxBuffer.size() - wordFinder.longestPrefix()));
+}
+
+void Body::dataTransWaitTimeout()
+{
+    if (waitingForAck) {
+        emit log("2: in data trans : TimeOut ==> Disconnect from DSP", alertColor);
+        ackTimer.stop();
+        discardDataLink();
+        dataLinkServer.resumeAccepting();
+    } else {
+        emit log("2: out of data trans : TimeOut ==> I don't know What To Do!!", puzzledColor);
+        ackTimer.stop();
+    }
+}
+
+void Body::blockingTransfer()
+{
+    sendMcas();
+    for (;;) {
+        // A consumer that leaves during the wait has been discarded by then.
+        const bool replied = dataLink && dataLink->waitForReadyRead(ackWaitMs) && dataLink;
+        if (!replied) {
+            emit log("1: TimeOut Data Transfer", alertColor);
+            resendAfterReconnect = true;
+            discardDataLink();
+            dataLinkServer.resumeAccepting();
+            return;
+        }
+        const QByteArray reply = dataLink->readAll();
+        if (reply.startsWith(ackWord)) {
+            emit log("1: Rcv::Ack", ackColor);
+            resendAfterReconnect = false;
+            return;
+        }
+        if (reply.startsWith(nackWord)) {
+            emit log("1: Rcv::Nack", alertColor);
+            sendMcas();
+        } else {
+            emit log("1: Rcv::Unknown", alertColor);
+        }
+    }
+}

@@ -1,0 +1,193 @@
+#include "DataLinkConsumer.h"
+
+#include "SpectrumPlot.h"
+#include "dsp/McaCsv.h"
+#include "dsp/McaTransfer.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QSaveFile>
+#include <QTcpSocket>
+#include <QTimer>
+
+DataLinkConsumer::DataLinkConsumer(const ConsumerOptions& options, QObject* parent)
+    : QObject(parent), options(options), socket(new QTcpSocket(this)), pause(new QTimer(this))
+{
+    pause->setSingleShot(true);
+    pause->setInterval(options.pauseMs);
+    connect(pause, &QTimer::timeout, this, [this] {
+        const QByteArray bytes = buffer;
+        buffer.clear();
+        if (!bytes.isEmpty()) endTransfer(bytes);
+    });
+    connect(socket, &QTcpSocket::connected, this, &DataLinkConsumer::onConnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, &DataLinkConsumer::onError);
+    connect(socket, &QTcpSocket::disconnected, this, &DataLinkConsumer::onDisconnected);
+    connect(socket, &QTcpSocket::readyRead, this, &DataLinkConsumer::readData);
+}
+
+void DataLinkConsumer::start()
+{
+    if (options.timeLimitMs > 0)
+        QTimer::singleShot(options.timeLimitMs, this,
+                           [this] { finish(options.transfers > 0 ? TimeOver : Done); });
+    connectNow();
+}
+
+void DataLinkConsumer::connectNow()
+{
+    if (!over) socket->connectToHost(options.host, options.port);
+}
+
+void DataLinkConsumer::onConnected()
+{
+    isLinked = true;
+    complained = false;
+    buffer.clear();
+    emit linked();
+}
+
+void DataLinkConsumer::onError()
+{
+    if (isLinked || over) return; // a closed link is handled by onDisconnected
+    // Once per outage, not at every retry.
+    if (!complained)
+        emit problem(QString("cannot connect to %1 port %2: %3")
+                         .arg(options.host)
+                         .arg(options.port)
+                         .arg(socket->errorString()));
+    complained = true;
+    if (options.reconnect)
+        QTimer::singleShot(retryMs, this, &DataLinkConsumer::connectNow);
+    else
+        finish(Failed);
+}
+
+void DataLinkConsumer::onDisconnected()
+{
+    isLinked = false;
+    pause->stop();
+    if (!buffer.isEmpty()) {
+        emit problem(QString("link closed within a transfer (%1 bytes dropped)").arg(buffer.size()));
+        checkFailed = true;
+        buffer.clear();
+    }
+    emit unlinked();
+    if (over) return;
+    if (options.reconnect)
+        QTimer::singleShot(retryMs, this, &DataLinkConsumer::connectNow);
+    else
+        finish(options.transfers > 0 && received < options.transfers ? Failed : Done);
+}
+
+void DataLinkConsumer::readData()
+{
+    const qint64 cap = qint64(maxBlocks) * McaTransfer::blockSize;
+    while (socket->bytesAvailable() > 0 && !over) {
+        buffer += socket->read(cap - buffer.size() + 1);
+        if (buffer.size() > cap) {
+            emit problem(QString("more than %1 blocks in one transfer: dropped").arg(maxBlocks));
+            checkFailed = true;
+            buffer.clear();
+            socket->readAll();
+            return;
+        }
+        const int size = options.blocks * McaTransfer::blockSize;
+        while (options.blocks > 0 && buffer.size() >= size && !over) {
+            const QByteArray bytes = buffer.left(size);
+            buffer.remove(0, size);
+            endTransfer(bytes);
+        }
+    }
+    if (options.blocks == 0) pause->start();
+}
+
+void DataLinkConsumer::endTransfer(const QByteArray& bytes)
+{
+    const int n = ++received;
+    const McaTransfer::Transfer t = McaTransfer::readTransfer(bytes);
+    for (const QString& fault : t.faults)
+        emit problem(QString("transfer %1 %2").arg(n).arg(fault));
+    checkFailed = checkFailed || !t.faults.isEmpty();
+    const QStringList files = options.outDir.isEmpty() ? QStringList() : save(n, t.blocks);
+    const QString replied = reply(n);
+    emit transferReceived(bytes, t.faults);
+    emit report(QString("transfer %1: %2 blocks, %3, replied %4%5")
+                    .arg(n)
+                    .arg(t.blocks.size())
+                    .arg(t.faults.isEmpty() ? "checked" : "CHECK FAILED")
+                    .arg(replied)
+                    .arg(files.isEmpty() ? QString() : ", wrote " + files.join(' ')));
+    if (options.transfers > 0 && n >= options.transfers) {
+        // Let a split reply finish before ending.
+        const int delay = replied.startsWith("split") ? 2 * splitGapMs : 0;
+        QTimer::singleShot(delay, this, [this] { finish(Done); });
+    }
+}
+
+QByteArray DataLinkConsumer::replyBytes(ConsumerOptions::Reply reply, const QByteArray& text)
+{
+    switch (reply) {
+    case ConsumerOptions::Ack:
+        return "Ack";
+    case ConsumerOptions::Nack:
+        return "Nack";
+    case ConsumerOptions::Garbage:
+        return "garbageAck";
+    case ConsumerOptions::Text:
+        return text;
+    default:
+        return QByteArray();
+    }
+}
+
+QString DataLinkConsumer::reply(int n)
+{
+    const bool asked = options.replyTimes < 0 || n <= options.replyTimes;
+    const ConsumerOptions::Reply mode = asked ? options.reply : ConsumerOptions::Ack;
+    if (mode == ConsumerOptions::None) return "nothing";
+    if (mode == ConsumerOptions::Split) {
+        // Two writes far enough apart to arrive in two reads.
+        socket->write("Ac");
+        socket->flush();
+        QTimer::singleShot(splitGapMs, this, [this] {
+            if (isLinked) socket->write("k");
+        });
+        return "split \"Ac\" \"k\"";
+    }
+    const QByteArray bytes = replyBytes(mode, options.replyText);
+    socket->write(bytes);
+    socket->flush();
+    return '"' + QString::fromLatin1(bytes.left(40)) + '"';
+}
+
+QStringList DataLinkConsumer::save(int n, const QVector<McaTransfer::Block>& blocks)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString base =
+        QDir(options.outDir)
+            .filePath(
+                QString("transfer-%1-%2").arg(now.toString("yyyyMMdd-hhmmss")).arg(n, 4, 10, QChar('0')));
+    QStringList written;
+    QSaveFile csv(base + ".csv");
+    if (csv.open(QIODevice::WriteOnly) && csv.write(mcaCsv(blocks)) >= 0 && csv.commit())
+        written << csv.fileName();
+    else
+        emit problem(QString("cannot write %1: %2").arg(csv.fileName(), csv.errorString()));
+    SpectrumPlot plot;
+    plot.setSpectra(QString("Transfer %1, %2").arg(n).arg(now.toString("yyyy-MM-dd hh:mm:ss")), blocks);
+    QString error;
+    if (plot.savePng(base + ".png", QSize(1000, 650), &error))
+        written << base + ".png";
+    else
+        emit problem(error);
+    return written;
+}
+
+void DataLinkConsumer::finish(int code)
+{
+    if (over) return;
+    over = true;
+    if (socket->state() == QAbstractSocket::ConnectedState) socket->waitForBytesWritten(flushWaitMs);
+    emit finished(code == Done && checkFailed ? CheckFailed : code);
+}

@@ -1,0 +1,316 @@
+#include "RequestRig.h"
+
+#include "app/Body.h"
+#include "config/ConfigStore.h"
+#include "dsp/McaBlock.h"
+#include "sim/datalink/DataLinkConsumer.h"
+#include "widgets/LogArea.h"
+#include "zephra/Command.h"
+
+#include <QImage>
+#include <QTcpServer>
+#include <QTextBlock>
+#include <QtTest>
+
+namespace A = UnitAddresses;
+using Line = QPair<QString, QColor>;
+using Lines = QList<Line>;
+
+// The data link. The real program with the consumer in this process: the bytes of a transfer
+// against the emulated units, the blocking mode's replies and time-out, the listen queue.
+// The main window in this process: where it listens, and the event-driven table with its
+// log lines and their colours.
+class TestDataLink : public QObject
+{
+    Q_OBJECT
+
+    static constexpr int block = 16432;
+    static constexpr int waitMs = 15000;
+    const QColor red{255, 0, 0}, blue{0, 0, 255};
+    std::unique_ptr<TavikRig> rig;
+    std::unique_ptr<UnitEmulatorThread> emu;
+    std::unique_ptr<Body> body;
+    quint16 port = 0;
+    int logRead = 0;
+
+    static quint16 freePort()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        return probe.serverPort();
+    }
+
+    struct Consumer
+    {
+        explicit Consumer(const ConsumerOptions& o) : link(o) { link.start(); }
+        QByteArray bytes(int i) const { return got.at(i).at(0).toByteArray(); }
+        DataLinkConsumer link;
+        QSignalSpy got{&link, &DataLinkConsumer::transferReceived};
+        QSignalSpy links{&link, &DataLinkConsumer::linked};
+        QSignalSpy drops{&link, &DataLinkConsumer::unlinked};
+    };
+
+    ConsumerOptions options(int blocks, ConsumerOptions::Reply reply = ConsumerOptions::Ack, int times = -1,
+                            const QString& outDir = QString())
+    {
+        ConsumerOptions o;
+        o.outDir = outDir;
+        o.port = port;
+        o.blocks = blocks;
+        o.reply = reply;
+        o.replyTimes = times;
+        return o;
+    }
+
+    QString start(bool simpleTrans, const QStringList& flags)
+    {
+        port = freePort();
+        rig = std::make_unique<TavikRig>();
+        rig->extraConfig = QString("DATA_LINK_CH_IP 127.0.0.1\nDATA_LINK_CH_PORT %1\nSIMPLE_TRANS %2\n")
+                               .arg(port)
+                               .arg(simpleTrans);
+        QStringList lines;
+        QString error = rig->startUnits("127.0.66.2", flags.size());
+        for (int u = 0; u < flags.size() && error.isEmpty(); ++u)
+            lines << QString("dsp%1 %2 %3").arg(u + 1).arg(rig->unitIp(u), flags.at(u));
+        return error.isEmpty() ? rig->startTavik(lines) : error;
+    }
+
+    QString ask(const QString& request) { return rig->ctrl.ask(request); }
+
+    template <typename T> static T at(const QByteArray& t, int k, int offset)
+    {
+        return qFromLittleEndian<T>(t.constData() + k * block + offset);
+    }
+
+    void makeBody(const QString& ip, const QString& portText, const QString& simpleTrans)
+    {
+        QString error;
+        if (!emu) emu = startEmulatedUnits("127.0.67.2", 1, &error);
+        QVERIFY2(emu, qPrintable(error));
+        body.reset();
+        configStore = ConfigStore();
+        const QString text =
+            QString("VEX_UDP_PORT %1\nVEX_TCP_PORT %2\nVEXDA dsp1 %3 0 1 1 0\nDATA_LINK_CH_IP %4\n"
+                    "DATA_LINK_CH_PORT %5\nSIMPLE_TRANS %6")
+                .arg(emu->udpPort())
+                .arg(emu->tcpPort())
+                .arg(emu->unitAddress(0).toString(), ip, portText, simpleTrans);
+        for (const QString& line : text.split('\n'))
+            configStore.add(line.section(' ', 0, 0), line.section(' ', 1, 1), line.section(' ', 1));
+        body = std::make_unique<Body>();
+        logRead = 0;
+    }
+
+    // The log lines since the last call, with their colours, once there are at least `count`.
+    // Every line ends in a line break, so the last block is the empty one still to be written.
+    Lines takeLog(int count = 0)
+    {
+        const QTextDocument* doc = body->findChild<LogArea*>("Log")->display()->document();
+        LineClient::spinUntil([&] { return doc->blockCount() - 1 - logRead >= count; }, waitMs);
+        Lines lines;
+        for (; logRead < doc->blockCount() - 1; ++logRead) {
+            const QTextBlock b = doc->findBlockByNumber(logRead);
+            lines << Line(b.text(), b.begin().fragment().charFormat().foreground().color());
+        }
+        return lines;
+    }
+
+    static bool canConnect(const QString& address, quint16 to)
+    {
+        QTcpSocket s;
+        s.connectToHost(address, to);
+        return s.waitForConnected(2000);
+    }
+
+    // The bytes of one two-block transfer, and any more that came with it.
+    static QByteArray transferOn(QTcpSocket& s)
+    {
+        LineClient::spinUntil([&] { return s.bytesAvailable() >= 2 * block; }, waitMs);
+        return s.readAll();
+    }
+
+private slots:
+    void consumerChecksEveryBlock_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("faults");
+        const auto block = [](quint64 ch, double real, double live) {
+            McaBlock b;
+            b.writeHead(ch, false, real, live, 0);
+            return b.bytes();
+        };
+        const QByteArray good = block(3, 1.5, 1.25);
+        QTest::newRow("never filled")
+            << good + McaBlock().bytes() << QStringList{"block 1: bin count 0, not 4096"};
+        QTest::newRow("channel, times")
+            << block(4, qQNaN(), -0.5)
+            << QStringList{"block 0: channel 4, not 0-3; real time nan; live time -0.5"};
+        QTest::newRow("short tail") << good + "xyz" << QStringList{"block 1: 3 bytes, not 16432"};
+    }
+    void consumerChecksEveryBlock()
+    {
+        QFETCH(QByteArray, bytes);
+        QTEST(McaTransfer::readTransfer(bytes).faults, "faults");
+    }
+
+    void cleanup()
+    {
+        if (rig) QVERIFY(rig->tavikRunning());
+        rig.reset();
+        body.reset();
+    }
+
+    void transferOfTwoUnitsSavedAndPlotted()
+    {
+        QVERIFY2(start(true, {"1 1 0 0", "1 1 0 0"}).isEmpty(), "start");
+        // No consumer yet: answered, and sent once one connects. Never filled: zeros.
+        QCOMPARE(ask("GetMCAs"), QString("Ok:"));
+        QTemporaryDir out;
+        Consumer c(options(4, ConsumerOptions::Ack, -1, out.path()));
+        QTRY_COMPARE_WITH_TIMEOUT(c.got.size(), 1, waitMs);
+        QCOMPARE(c.bytes(0), QByteArray(4 * block, '\0'));
+        QCOMPARE(c.got.at(0).at(1).toStringList().size(), 4); // the consumer's check: no bins
+
+        QCOMPARE(ask("SetPresetType REAL"), QString("Ok:"));
+        QCOMPARE(ask("SetPresetValue 2"), QString("Ok:"));
+        QCOMPARE(ask("RunStart 7"), QString("Ok:"));
+        QCOMPARE(ask("GetMCAs"), QString("Ok:")); // while running
+        QVERIFY(rig->ctrl.waitForEvent("ChangedIsBusy 0", waitMs));
+        QCOMPARE(ask("GetMCAs"), QString("Ok:"));
+        QTRY_COMPARE_WITH_TIMEOUT(c.got.size(), 3, waitMs);
+
+        const QByteArray running = c.bytes(1), t = c.bytes(2);
+        for (int k = 0; k < 4; ++k) {
+            const int unit = k / 2, ch = k % 2;
+            QCOMPARE(at<quint32>(running, k, 4), QVector<quint32>({1, 0, 0, 0}).at(k));
+            QCOMPARE(at<quint64>(running, k, 8), quint64(1));
+            QCOMPARE(at<quint32>(t, k, 0), quint32(ch));
+            QCOMPARE(at<quint32>(t, k, 4), QVector<quint32>({1, 7, 0, 0}).at(k));
+            QCOMPARE(at<quint64>(t, k, 8), quint64(0));
+            QCOMPARE(at<quint64>(t, k, 16), quint64(4096));
+            QCOMPARE(at<double>(t, k, 24), rig->emu->regs(unit, A::realTime1, 3) * 1e-8);
+            QCOMPARE(at<double>(t, k, 32), rig->emu->regs(unit, channelAddress(A::liveTime1, ch), 3) * 1e-8);
+            QCOMPARE(at<double>(t, k, 40), double(rig->emu->regs(unit, channelAddress(A::icr1, ch), 2)));
+            QVector<quint32> bins(4096);
+            qFromLittleEndian<quint32>(t.constData() + k * block + 48, 4096, bins.data());
+            QCOMPARE(bins, rig->emu->histogram(unit, ch));
+        }
+        QCOMPARE(c.drops.size(), 0);
+        QCOMPARE(c.got.at(2).at(1).toStringList(), QStringList());
+
+        const QStringList csv = QDir(out.path()).entryList({"*.csv"}, QDir::Files, QDir::Name);
+        QCOMPARE(csv.size(), 3);
+        QFile last(out.filePath(csv.last()));
+        QVERIFY(last.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = last.readAll().split('\n');
+        QCOMPARE(rows.at(2), QByteArray("offset 4,1,7,0,0"));
+        QCOMPARE(rows.at(8 + 662).split(',').at(4).toUInt(), rig->emu->histogram(1, 1).at(662));
+        QCOMPARE(QImage(out.filePath(QString(csv.last()).replace(".csv", ".png"))).size(), QSize(1000, 650));
+    }
+
+    void blockingRepliesAndTheListenQueue()
+    {
+        QVERIFY2(start(true, {"0 0 1 0"}).isEmpty(), "start");
+        QCOMPARE(ask("RunStart 5"), QString("Ok:"));
+        QCOMPARE(ask("RunStop"), QString("Ok:"));
+        auto first = std::make_unique<Consumer>(options(1, ConsumerOptions::Nack, 2));
+        QTRY_COMPARE_WITH_TIMEOUT(first->links.size(), 1, waitMs);
+        QCOMPARE(ask("GetMCAs"), QString("Ok:"));
+        QTRY_COMPARE_WITH_TIMEOUT(first->got.size(), 3, waitMs); // Nack, Nack, Ack
+        QCOMPARE(first->bytes(2), first->bytes(0));
+        QCOMPARE(first->bytes(0).size(), block);
+        QCOMPARE(at<quint32>(first->bytes(0), 0, 0), quint32(2));
+        QCOMPARE(at<quint32>(first->bytes(0), 0, 4), quint32(1)); // one block: the run counter only
+
+        // Queued while the first is linked. Bytes before the word are no reply in this mode:
+        // the wait runs out, the link goes, and the next one gets the transfer again.
+        Consumer second(options(1, ConsumerOptions::Garbage, 1));
+        QTRY_COMPARE_WITH_TIMEOUT(second.links.size(), 1, waitMs);
+        QCOMPARE(ask("GetMCAs"), QString("Ok:"));
+        QTRY_COMPARE_WITH_TIMEOUT(first->got.size(), 4, waitMs);
+        QCOMPARE(second.got.size(), 0);
+        first.reset();
+        QCOMPARE(ask("GetMCAs"), QString("Ok:"));
+        QTRY_COMPARE_WITH_TIMEOUT(second.got.size(), 2, waitMs);
+        QCOMPARE(second.bytes(1), second.bytes(0));
+        QCOMPARE(second.drops.size(), 1);
+    }
+
+    void listensOnLoopbackOrNowhere_data()
+    {
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("portText");
+        QTest::addColumn<bool>("listening");
+        port = freePort();
+        const QString p = QString::number(port);
+        QTest::newRow("localhost") << "localhost" << p << true;
+        QTest::newRow("literal") << "127.0.0.1" << p << true;
+        QTest::newRow("no such host") << "no-such-host.invalid" << p << false;
+        QTest::newRow("empty") << "" << p << false;
+        QTest::newRow("port out of range") << "127.0.0.1" << QString::number(65536 + port) << false;
+    }
+    void listensOnLoopbackOrNowhere()
+    {
+        QFETCH(QString, ip);
+        QFETCH(QString, portText);
+        QFETCH(bool, listening);
+        makeBody(ip, portText, "1");
+        QCOMPARE(canConnect("127.0.0.1", port), listening);
+        QVERIFY(!canConnect("127.0.0.5", port)); // never wider than the loopback address
+        Lines refusals;
+        for (const Line& l : takeLog())
+            if (l.first.startsWith("Data-Link not listening"))
+                refusals << Line(l.first.section(':', 0, 0), l.second);
+        const Lines refused{{QString("Data-Link not listening on \"%1\"").arg(ip), red}};
+        QCOMPARE(refusals, listening ? Lines() : refused);
+    }
+
+    void eventDrivenTable()
+    {
+        port = freePort();
+        makeBody("127.0.0.1", QString::number(port), "0");
+        body->askGetMCAs(AMsg()); // no consumer yet: sent once one connects
+        QTcpSocket s;
+        s.connectToHost("127.0.0.1", port);
+        QCOMPARE(transferOn(s).size(), 2 * block);
+        QVERIFY(takeLog().contains({"2: after reconnect DataLink send data again", red}));
+        s.write("Ac");
+        s.flush();
+        QTest::qWait(100); // two reads, not one
+        s.write("k");
+        const Line ackInTrans("2: in data trans : Rcv Ack ==> Normal end of Data Transfer", blue);
+        QCOMPARE(takeLog(1), Lines{ackInTrans});
+
+        // Lower case is no reply; a Nack while waiting sends again, and the Ack ends it.
+        body->askGetMCAs(AMsg());
+        QCOMPARE(transferOn(s).size(), 2 * block);
+        s.write("ackxxNackyyAck");
+        QCOMPARE(transferOn(s).size(), 2 * block);
+        QCOMPARE(takeLog(2), (Lines{{"2: in data trans : Rcv Nack ==> Send data again", red}, ackInTrans}));
+        s.write("Ack");
+        QCOMPARE(takeLog(1), (Lines{{"2: out of data trans : Rcv Ack ==> Do nothing", red}}));
+        // Nacks faster than the data are read: what waits unsent is capped.
+        s.write(QByteArray("Nack").repeated(400));
+        const Lines flood = takeLog(401);
+        QCOMPARE(flood.first(), Line("2: out of data trans : Rcv Nack ==> Send data again", red));
+        QVERIFY(flood.contains({"Data-Link: too much not sent yet, data not sent again", red}));
+        const QByteArray unanswered = transferOn(s).left(2 * block);
+
+        // No reply: the link goes, and the next one gets the transfer again.
+        QCOMPARE(takeLog(2), (Lines{{"2: in data trans : TimeOut ==> Disconnect from DSP", red},
+                                    {"Discarding DataLink", red}}));
+        QVERIFY(LineClient::spinUntil([&] { return s.state() == QAbstractSocket::UnconnectedState; }));
+        QTcpSocket again;
+        again.connectToHost("127.0.0.1", port);
+        QCOMPARE(transferOn(again), unanswered);
+        QCOMPARE(takeLog(3), (Lines{{"Discarding DataLink", red},
+                                    {"Data-Link Connected", Qt::black},
+                                    {"2: after reconnect DataLink send data again", red}}));
+        again.write("Ack");
+        QCOMPARE(takeLog(1), Lines{ackInTrans});
+    }
+};
+
+QTEST_MAIN(TestDataLink)
+#include "tst_datalink.moc"
