@@ -66,6 +66,10 @@ void ZephraClient::onLine(const QByteArray& line)
         }
         phase = LoggedIn;
         emit status("logged in as " + QString::fromLatin1(config.name));
+        if (config.script) {
+            nextStep();
+            break;
+        }
         for (const QByteArray& body : config.requests)
             socket->write(config.name + '>' + config.to + ' ' + body + '\n');
         deadline->start(config.waitMs);
@@ -73,13 +77,50 @@ void ZephraClient::onLine(const QByteArray& line)
     case LoggedIn: {
         emit received(line);
         const int blank = line.indexOf(' ');
-        if (blank > 0 && line.mid(blank + 1).trimmed().startsWith('@')) ++answers;
+        const QByteArray body = blank > 0 ? line.mid(blank + 1).trimmed() : QByteArray();
+        if (body.startsWith('@')) ++answers;
+        if (config.script) {
+            if (body.startsWith('_')) recentEvents << body.mid(1);
+            const bool waiting =
+                step < config.requests.size() && config.requests.at(step).startsWith("wait ");
+            if (waiting ? eventSeen(config.requests.at(step)) : body.startsWith('@')) {
+                ++step;
+                nextStep();
+            }
+            break;
+        }
         if (!config.requests.isEmpty() && answers >= config.requests.size()) finish(AllAnswered, QString());
         break;
     }
     case Over:
         break;
     }
+}
+
+void ZephraClient::nextStep()
+{
+    while (step < config.requests.size()) {
+        const QByteArray& body = config.requests.at(step);
+        deadline->start(config.waitMs);
+        if (body.startsWith("wait ")) {
+            if (!eventSeen(body)) return;
+            ++step;
+            continue;
+        }
+        recentEvents.clear();
+        emit sent(body);
+        socket->write(config.name + '>' + config.to + ' ' + body + '\n');
+        return;
+    }
+    finish(AllAnswered, QString());
+}
+
+bool ZephraClient::eventSeen(const QByteArray& step) const
+{
+    const QByteArray event = step.mid(5).trimmed();
+    for (const QByteArray& e : recentEvents)
+        if (e.startsWith(event)) return true;
+    return false;
 }
 
 void ZephraClient::finish(int result, const QString& why)

@@ -17,6 +17,10 @@ struct ClientConfig
     QByteArray to = "Tavik";
     QList<QByteArray> requests; // bodies, each sent as "name>to body"
     int waitMs = 3000;
+    // One step at a time: each request waits for its answer before the next goes out, and a
+    // step "wait TEXT" waits for an event whose body starts with "_TEXT" (one that came since
+    // the last request was sent counts). The wait time applies to each step.
+    bool script = false;
 };
 
 // A client of the message server for people and tests: logs in, sends its requests, and
@@ -34,6 +38,7 @@ public:
 
 signals:
     void received(const QByteArray& line); // without its line feed
+    void sent(const QByteArray& body);     // script mode: each request as it goes out
     void status(const QString& text);
     void finished(int result);
 
@@ -43,6 +48,8 @@ private:
     void readLines();
     void onLine(const QByteArray& line);
     void finish(int result, const QString& why);
+    void nextStep();
+    bool eventSeen(const QByteArray& step) const;
 
     ClientConfig config;
     QTcpSocket* socket;
@@ -50,4 +57,6 @@ private:
     QList<QByteArray> keys;
     Phase phase = AwaitChallenge;
     int answers = 0;
+    int step = 0;                   // script mode: the step under way
+    QList<QByteArray> recentEvents; // script mode: event bodies since the last request
 };

@@ -31,7 +31,12 @@ int main(int argc, char* argv[])
                                "Longest wait in milliseconds for the log-in, and then for the "
                                "answers (default 3000).",
                                "ms", "3000");
-    parser.addOptions({hostOpt, portOpt, nameOpt, keysOpt, toOpt, waitOpt});
+    QCommandLineOption scriptOpt("script",
+                                 "One step at a time, each printed as it goes out (\"> request\"): every "
+                                 "request waits for its answer before the next is sent, and a step "
+                                 "\"wait TEXT\" waits for the event _TEXT (one that came since the last "
+                                 "request counts). The wait time applies to each step.");
+    parser.addOptions({hostOpt, portOpt, nameOpt, keysOpt, toOpt, waitOpt, scriptOpt});
     parser.addPositionalArgument("request", "The request, e.g. Hello or \"Help GetROI\".", "[request...]");
     parser.process(app);
 
@@ -49,6 +54,7 @@ int main(int argc, char* argv[])
     config.name = parser.value(nameOpt).toLatin1();
     config.keyFile = parser.value(keysOpt);
     config.to = parser.value(toOpt).toLatin1();
+    config.script = parser.isSet(scriptOpt);
     if (!parser.positionalArguments().isEmpty()) {
         config.requests << parser.positionalArguments().join(' ').toUtf8();
     } else {
@@ -65,6 +71,10 @@ int main(int argc, char* argv[])
     out.open(stdout, QIODevice::WriteOnly);
     QObject::connect(&client, &ZephraClient::received, [&out](const QByteArray& line) {
         out.write(line + '\n'); // the bytes as they came, whatever their encoding
+        out.flush();
+    });
+    QObject::connect(&client, &ZephraClient::sent, [&out](const QByteArray& body) {
+        out.write("> " + body + '\n');
         out.flush();
     });
     QObject::connect(&client, &ZephraClient::status,

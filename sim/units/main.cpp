@@ -54,6 +54,7 @@ int main(int argc, char* argv[])
         "Commands on standard input, one per line (numbers may be 0x hex):\n"
         "  fault <unit> noanswer|wrongaddress|stray|refusetcp|emergency on|off\n"
         "  fault <unit> delay <ms>   fault <unit> cut <bytes>   fault <unit> pieces <bytes> <gapms>\n"
+        "  fault <unit> extra <bytes> (answers carry that many bytes more)\n"
         "  closetcp <unit>   set <unit> <address> <value>   get <unit> <address>\n"
         "  flat <unit> <ch> <count>   dump <unit> <ch>   quit"));
     p.addHelpOption();
