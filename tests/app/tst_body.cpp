@@ -1,53 +1,54 @@
 #include "app/Body.h"
 #include "app/Catalogue.h"
+#include "config/ConfigStore.h"
+#include "dsp/VexDA.h"
+#include "sim/EmulatedUnits.h"
+#include "widgets/StyleSheets.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTranslator>
 #include <QtTest>
 
+// The main window as it opens, in English and with the Japanese catalogue, and its DSP
+// set-up from VEXDA lines against two emulated units.
 class TestBody : public QObject
 {
     Q_OBJECT
 
-    template <typename T> static T* child(QObject& parent, const char* name)
-    {
-        T* found = parent.findChild<T*>(name);
-        if (!found) qFatal("no child %s", name);
-        return found;
-    }
+    std::unique_ptr<UnitEmulatorThread> emu;
 
 private slots:
-    void englishWithoutCatalogue()
+    void initTestCase()
     {
-        Body body;
-        QCOMPARE(body.windowTitle(), QString("Tavik"));
-        QCOMPARE(child<QCheckBox>(body, "LogMsgToZephra")->text(), QString("Msg to Zephra"));
-        QCOMPARE(child<QCheckBox>(body, "LogMsgFromZephra")->text(), QString("Msg from Zephra"));
-        QCOMPARE(child<QCheckBox>(body, "EmulateSignal")->text(), QString("Emulate"));
-        QCOMPARE(child<QPushButton>(body, "ShowSettings")->text(), QString("Show Settings"));
+        QString error;
+        emu = startEmulatedUnits("127.0.33.2", 2, &error);
+        QVERIFY2(emu, qPrintable(error));
+        const QString config[][2] = {{"VEX_UDP_PORT", QString::number(emu->udpPort())},
+                                     {"VEX_TCP_PORT", QString::number(emu->tcpPort())},
+                                     {"VEXDA", "dsp1 127.0.33.2 1 0 1 1"},
+                                     {"vexda", "dsp2 127.0.33.3 1 yes 2 1"}, // only 1 enables a channel
+                                     {"EMULATE_DSP_SIGNAL", "1"}};
+        for (const auto& c : config)
+            configStore.add(c[0], c[1].section(' ', 0, 0), ' ' + c[1]);
     }
 
-    void formHasItsRowsAndDefaults()
+    void opensWithItsTextsAndFirstLogLine()
     {
         Body body;
-        QCOMPARE(body.size(), QSize(545, 367));
-        for (const char* name : {"frame_3", "frame_2", "frame", "ZephraUi", "Log"})
-            QVERIFY2(body.findChild<QWidget*>(name), name);
-        QVERIFY(body.findChild<QGridLayout*>("DspStats"));
-        QVERIFY(!child<QCheckBox>(body, "LogMsgToZephra")->isChecked());
-        QVERIFY(!child<QCheckBox>(body, "LogMsgFromZephra")->isChecked());
-        auto* log = child<LogArea>(body, "Log");
-        QCOMPARE(log->display()->document()->maximumBlockCount(), 2000);
-    }
-
-    void firstLogLineIsStarting()
-    {
-        Body body;
-        const QTextBlock first = child<LogArea>(body, "Log")->display()->document()->firstBlock();
-        QCOMPARE(first.text(), QString("Starting !!"));
-        QCOMPARE(first.begin().fragment().charFormat().foreground().color(), QColor(0, 0, 0));
+        QStringList texts{body.windowTitle()};
+        for (const char* name : {"LogMsgToZephra", "LogMsgFromZephra", "EmulateSignal"})
+            texts << body.findChild<QCheckBox*>(name)->text();
+        texts << body.findChild<QPushButton*>("ShowSettings")->text();
+        QCOMPARE(texts,
+                 (QStringList{"Tavik", "Msg to Zephra", "Msg from Zephra", "Emulate", "Show Settings"}));
+        QVERIFY(!body.findChild<QCheckBox*>("LogMsgToZephra")->isChecked());
+        const QTextDocument* log = body.findChild<LogArea*>("Log")->display()->document();
+        QCOMPARE(log->maximumBlockCount(), 2000);
+        QCOMPARE(log->firstBlock().text(), QString("Starting !!"));
+        QCOMPARE(log->firstBlock().begin().fragment().charFormat().foreground().color(), QColor(0, 0, 0));
     }
 
     void catalogueTranslatesTitleAndTexts()
@@ -58,7 +59,7 @@ private slots:
         {
             Body body;
             QCOMPARE(body.windowTitle(), QString("Tavik (Vextron DSP driver for Zephra)"));
-            QCOMPARE(child<QCheckBox>(body, "EmulateSignal")->text(), QString::fromUtf8("エミュレート"));
+            QCOMPARE(body.findChild<QCheckBox*>("EmulateSignal")->text(), QString::fromUtf8("エミュレート"));
         }
         QCOMPARE(QCoreApplication::translate("UnitStat", "DSP Status"), QString("DSP Status"));
         QCOMPARE(QCoreApplication::translate("VexHv", "Voltage").left(3), QString("   "));
@@ -66,6 +67,56 @@ private slots:
                  QCoreApplication::translate("Zephra", "Disconnected"));
         QCOMPARE(QCoreApplication::translate("QObject", "Stopping"), QString("Stopping"));
         qApp->removeTranslator(&translator);
+    }
+
+    void unitsChannelsAndPanels()
+    {
+        emu->clearRequests(1);
+        QPointer<VexDA> unit;
+        {
+            Body body;
+            QVector<QPair<QString, int>> elements;
+            for (const ChannelRef& ref : body.channelList())
+                elements << qMakePair(ref.unit->unitName, ref.ch);
+            QCOMPARE(elements, (QVector<QPair<QString, int>>{
+                                   {"dsp1", 0}, {"dsp1", 2}, {"dsp1", 3}, {"dsp2", 0}, {"dsp2", 3}}));
+            // Each unit's panel, its TCP indicator following the connection, and log lines.
+            QWidget* panel = body.findChild<QGridLayout*>("DspStats")->itemAtPosition(1, 0)->widget();
+            QCOMPARE(panel->findChild<QLineEdit*>("ID")->text() + ' ' +
+                         panel->findChild<QLineEdit*>("IP")->text(),
+                     QString("dsp2 127.0.33.3"));
+            const auto tcpStat = [panel]() { return panel->findChild<StatDisp*>("TCPStat")->statStyle(); };
+            QCOMPARE(tcpStat(), QString(StyleSheets::yellow));
+            QTRY_COMPARE_WITH_TIMEOUT(tcpStat(), QString(StyleSheets::green), 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(emu->tcpClientCount(1) >= 1, 3000);
+            emu->closeTcp(1);
+            QTRY_COMPARE_WITH_TIMEOUT(tcpStat(), QString(StyleSheets::grey), 3000);
+            const QString log = body.findChild<LogArea*>("Log")->display()->toPlainText();
+            for (const char* line :
+                 {"dsp2: Trying to connect via TCP\n", "dsp2: tcp connected\n", "dsp2: tcp disconnected\n"})
+                QVERIFY2(log.contains(line), line);
+
+            // The largest measuring time, word by word and twice, then no data transfer delay.
+            const QList<QByteArray> sent = emu->requests(1);
+            QCOMPARE(sent.size(), 7);
+            QCOMPARE(sent.mid(0, 3) + sent.mid(6),
+                     (QList<QByteArray>{QByteArray::fromHex("FF800702B40000160FFF"),
+                                        QByteArray::fromHex("FF800702B4000018FFFF"),
+                                        QByteArray::fromHex("FF800702B400001AFFFF"),
+                                        QByteArray::fromHex("FF8007040000000800000000")}));
+            QCOMPARE(sent.mid(3, 3), sent.mid(0, 3));
+
+            // The emulate box follows the key and drives every unit.
+            auto* box = body.findChild<QCheckBox*>("EmulateSignal");
+            QVERIFY(box->isChecked() && body.dspGroup().units().at(1)->emulateSignal);
+            box->setChecked(false);
+            for (VexDA* u : body.dspGroup().units())
+                QVERIFY(!u->emulateSignal);
+            unit = body.dspGroup().units().first();
+        }
+        // Closing leaves no dangling panel: the unit goes later, once, with its panel.
+        QVERIFY(unit);
+        QTRY_VERIFY_WITH_TIMEOUT(!unit, 2000);
     }
 };
 

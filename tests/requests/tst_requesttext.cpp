@@ -4,62 +4,64 @@
 
 #include <limits>
 
+// The rules by which request parameters are read and answers written, row by row; the
+// end-to-end tests show that the handlers use them.
 class TestRequestText : public QObject
 {
     Q_OBJECT
+
+    template <typename Result, size_t n>
+    static void checkRows(Result (*rule)(const QString&), const std::pair<const char*, Result> (&rows)[n])
+    {
+        for (const auto& [text, expected] : rows)
+            QVERIFY2(rule(text) == expected, text);
+    }
+
+    static int normalizeFromNone(const QString& text) { return normalizeTypeFromText(text, 2); }
+
 private slots:
-    void numbers()
+    void parameters()
     {
-        QCOMPARE(numberText(1.5), QString("1.5"));
-        QCOMPARE(numberText(0.1234567), QString("0.123457"));
-        QCOMPARE(numberText(1234567.0), QString("1.23457e+06"));
-        QCOMPARE(numberText(2.0), QString("2"));
-        QCOMPARE(numbersText({1, 2.5, 1e-9}), QString("1 2.5 1e-09"));
-        QCOMPARE(numbersText({}), QString());
+        const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+        checkRows<int>(presetTypeFromText,
+                       {{"REAL", 1}, {"live", 2}, {"None", 0}, {"2", 2}, {"7", 1}, {"-3", 0}});
+        checkRows<int>(normalizeFromNone,
+                       {{"0", 0}, {"real", 0}, {"LiVe", 1}, {"1", 1}, {"NONE", 2}, {"3", 2}});
+        QCOMPARE(normalizeTypeFromText("foo", 1), 1);
+        QCOMPARE(normalizeTypeName(0) + normalizeTypeName(1) + normalizeTypeName(2), QString("RealLiveNone"));
+        checkRows<quint16>(registerValueFromText,
+                           {{"0x1F", 31}, {"0X1F", 0}, {"70000", 4464}, {"-1", 65535}, {"", 0}});
+        checkRows<int>(roiBoundFromText,
+                       {{"300.7", 300}, {"-7.5", -7}, {"abc", 0}, {"1e20", most}, {"-1e20", least}});
     }
 
-    void countsJoin()
+    void answers()
     {
-        const quint32 bins[] = {0, 7, 4294967295u, 10};
-        QCOMPARE(countsText(bins, 4), QString("0 7 4294967295 10"));
-        QCOMPARE(countsText(bins, 0), QString());
-        QCOMPARE(countsText(QVector<quint64>{Q_UINT64_C(18446744073709551615), 1}),
-                 QString("18446744073709551615 1"));
-        QVector<quint32> many(4096);
-        for (int i = 0; i < many.size(); ++i)
-            many[i] = quint32(i) * 1000003u;
-        const QStringList parts = countsText(many.constData(), many.size()).split(' ');
-        QCOMPARE(parts.size(), 4096);
-        for (int i = 0; i < many.size(); i += 97)
-            QCOMPARE(parts.at(i).toUInt(), many.at(i));
-    }
-
-    void meanOverAnsweredValues()
-    {
-        QCOMPARE(meanText({1, 2}), QString("1.5"));
-        QCOMPARE(meanText({}), QString("0"));
-        // the mean is taken over the 6-digit texts, not the raw values
-        QCOMPARE(meanText({1.0000004, 1.0000004}), QString("1"));
-        QCOMPARE(meanText({1.2345649, 1.2345649}), QString("1.23456"));
+        QCOMPARE(numbersText({1.5, 0.1234567, 1234567.0, 2.0, 1e-9}),
+                 QString("1.5 0.123457 1.23457e+06 2 1e-09"));
+        QCOMPARE(numbersText({}) + countsText(QVector<quint64>()), QString());
+        QCOMPARE(countsText(QVector<quint64>{Q_UINT64_C(18446744073709551615), 0}),
+                 QString("18446744073709551615 0"));
+        const quint32 bins[] = {4294967295u, 7};
+        QCOMPARE(countsText(bins, 2), QString("4294967295 7"));
+        QCOMPARE(meanText({}) + ' ' + meanText({1.0000004, 1.0000004}),
+                 QString("0 1")); // over the 6-digit texts
     }
 
     void roiSums()
     {
-        QVector<quint32> ones(4096, 1);
-        const quint32* b = ones.constData();
-        QCOMPARE(sumBelowEnd(b, 4096, 100, 200), quint64(100));
-        QCOMPARE(sumThroughEnd(b, 4096, 100, 200), quint64(101));
-        QCOMPARE(sumBelowEnd(b, 4096, 4000, 9999), quint64(96));
-        QCOMPARE(sumThroughEnd(b, 4096, 4000, 9999), quint64(96));
-        QCOMPARE(sumBelowEnd(b, 4096, -50, 10), quint64(10));
-        QCOMPARE(sumThroughEnd(b, 4096, -50, 10), quint64(11));
-        QCOMPARE(sumBelowEnd(b, 4096, 300, 12), quint64(0));
-        QCOMPARE(sumThroughEnd(b, 4096, 300, 12), quint64(0));
-        QCOMPARE(sumThroughEnd(b, 4096, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()),
-                 quint64(4096));
-        QCOMPARE(sumThroughEnd(b, 4096, 5000, 6000), quint64(0));
-        QVector<quint32> big(4096, 4294967295u);
-        QCOMPARE(sumThroughEnd(big.constData(), 4096, 0, 4095), Q_UINT64_C(4294967295) * 4096);
+        const QVector<quint32> ones(4096, 1);
+        const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+        // start, end; counts below the end and through it
+        const int rows[][4] = {{100, 200, 100, 101},  {4000, 9999, 96, 96},     {-50, 10, 10, 11},
+                               {300, 12, 0, 0},       {2047, 2047, 0, 1},       {5000, 6000, 0, 0},
+                               {0, 4095, 4095, 4096}, {least, most, 4096, 4096}};
+        for (const auto& r : rows)
+            QCOMPARE(QVector<quint64>({sumBelowEnd(ones.data(), 4096, r[0], r[1]),
+                                       sumThroughEnd(ones.data(), 4096, r[0], r[1])}),
+                     QVector<quint64>({quint64(r[2]), quint64(r[3])}));
+        const QVector<quint32> full(4096, 4294967295u);
+        QCOMPARE(sumThroughEnd(full.constData(), 4096, 0, 4095), Q_UINT64_C(4294967295) * 4096);
     }
 };
 

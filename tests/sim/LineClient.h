@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -46,10 +47,7 @@ public:
 
     template <typename Pred> static bool spinUntil(Pred done, int timeoutMs = waitMs)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!done() && !deadline.hasExpired())
-            QTest::qWait(5);
-        return done();
+        return QTest::qWaitFor(done, timeoutMs);
     }
 
     QTcpSocket socket;
@@ -59,4 +57,15 @@ inline bool writeTextFile(const QString& name, const QByteArray& content)
 {
     QFile f(name);
     return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+// Ends a program a test started: politely first, then for sure.
+inline void stopProcess(QProcess& p, int waitMs = LineClient::waitMs)
+{
+    if (p.state() == QProcess::NotRunning) return;
+    p.terminate();
+    if (!p.waitForFinished(waitMs)) {
+        p.kill();
+        p.waitForFinished(waitMs);
+    }
 }

@@ -8,109 +8,52 @@ class TestAMsg : public QObject
 {
     Q_OBJECT
 
+    static QString fields(const QString& line, bool all = false)
+    {
+        AMsg m;
+        const bool valid = m.parse(line);
+        QStringList f{QString::number(valid), m.cmd, QString::number(m.type), m.param, m.params.join('/')};
+        if (all)
+            f << m.line << m.head << m.body << m.from << m.to << m.fromNode << m.fromSub << m.fromName
+              << m.toNode << m.toSub << m.toName;
+        return f.join('|');
+    }
+
 private slots:
-    void splitsHeadSubNamesAndItems()
+    void parsesHeadSubNamesAndItems()
     {
-        AMsg m;
-        QVERIFY(m.parse("a.b>c.d  _Ev  1 2\r\n"));
-        QCOMPARE(m.line, QString("a.b>c.d  _Ev  1 2"));
-        QCOMPARE(m.head, QString("a.b>c.d"));
-        QCOMPARE(m.body, QString("_Ev 1 2"));
-        QCOMPARE(m.from, QString("a.b"));
-        QCOMPARE(m.to, QString("c.d"));
-        QCOMPARE(m.fromNode, QString("a"));
-        QCOMPARE(m.fromSub, QString("b"));
-        QCOMPARE(m.fromName, QString("a.b"));
-        QCOMPARE(m.toNode, QString("c"));
-        QCOMPARE(m.toSub, QString("d"));
-        QCOMPARE(m.toName, QString("c.d"));
-        QCOMPARE(m.cmd, QString("Ev"));
-        QCOMPARE(m.type, int(AMsg::Event));
-        QCOMPARE(m.param, QString("1"));
-        QCOMPARE(m.params, QStringList({"1", "2"}));
-    }
-
-    void kindsAndParams_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("cmd");
-        QTest::addColumn<QStringList>("params");
-
-        QTest::newRow("request without params") << "a>b  X" << true << 2 << "X" << QStringList();
-        QTest::newRow("no body") << "a>b" << false << 3 << "" << QStringList();
-        QTest::newRow("no > in head") << "ab X 1" << false << 3 << "" << QStringList();
-        QTest::newRow("quoted param")
-            << "x>y SetConfig \"a b\" 3" << true << 2 << "SetConfig" << QStringList({"a b", "3"});
-        QTest::newRow("empty quoted param") << "x>y Cmd \"\"" << true << 2 << "Cmd" << QStringList({""});
-        QTest::newRow("bare @") << "x>y @" << true << 0 << "" << QStringList();
-        QTest::newRow("answer") << "x>y @Hello Hello! I am" << true << 0 << "Hello"
-                                << QStringList({"Hello!", "I", "am"});
-        QTest::newRow("empty quoted command") << "x>y \"\" 1" << false << 3 << "" << QStringList();
-        QTest::newRow("CR and LF inside") << "x>y Cm\rd 1\n2" << true << 2 << "Cmd" << QStringList({"12"});
-    }
-
-    void kindsAndParams()
-    {
-        QFETCH(QString, text);
-        AMsg m;
-        QTEST(m.parse(text), "valid");
-        QTEST(m.type, "type");
-        if (m.valid) {
-            QTEST(m.cmd, "cmd");
-            QTEST(m.params, "params");
-            QCOMPARE(m.param, m.params.value(0));
-        }
-    }
-
-    void trailingDotLeavesEmptySub()
-    {
-        AMsg m;
-        QVERIFY(m.parse("x.>y Cmd"));
-        QCOMPARE(m.from, QString("x."));
-        QCOMPARE(m.fromNode, QString("x"));
-        QVERIFY(m.fromSub.isEmpty());
-        QCOMPARE(m.fromName, QString("x"));
-    }
-
-    void reparsingForgetsTheOldMessage()
-    {
+        QCOMPARE(fields("a.b>c.d  _Ev  1 2\r\n", true),
+                 QString("1|Ev|1|1|1/2|a.b>c.d  _Ev  1 2|a.b>c.d|_Ev 1 2|a.b|c.d|a|b|a.b|c|d|c.d"));
+        QCOMPARE(fields("x.>y X", true).section('|', 8, 11), QString("x.|y|x|")); // a trailing dot: no sub
+        const char* rows[][2] = {{"a>b  X", "1|X|2||"},
+                                 {"x>y SetConfig \"a b\" \"\"", "1|SetConfig|2|a b|a b/"},
+                                 {"x>y @Hello Hello! I am", "1|Hello|0|Hello!|Hello!/I/am"},
+                                 {"x>y Cm\rd 1\n2", "1|Cmd|2|12|12"},
+                                 {"x>y @", "1||0||"},
+                                 {"a>b", "0||3"},
+                                 {"ab X 1", "0||3"},
+                                 {"x>y \"\" 1", "0||3"}};
+        for (const auto& r : rows) // an invalid line leaves no kind and no word
+            QCOMPARE(r[1][0] == '0' ? fields(r[0]).section('|', 0, 2) : fields(r[0]), QString(r[1]));
+        // Parsing again forgets the old message, but not the id the dispatcher set.
         AMsg m;
         QVERIFY(m.parse("a.s>b Cmd 1 2"));
         m.id = 7;
         QVERIFY(!m.parse("junk"));
-        QVERIFY(m.params.isEmpty());
-        QVERIFY(m.fromSub.isEmpty());
-        QCOMPARE(m.type, int(AMsg::None));
-        QCOMPARE(m.id, 7);
+        QVERIFY(m.params.isEmpty() && m.fromSub.isEmpty() && m.type == AMsg::None && m.id == 7);
     }
 
-    void encodesLatin1AndDecodesUtf8()
+    void wire()
     {
         using namespace ZephraWire;
         QCOMPARE(encode(QString::fromUtf8("a é ✓")), QByteArray("a \xe9 ?\n"));
         QCOMPARE(decode(QByteArray("x>y \xc3\xa9\r\n")), QString::fromUtf8("x>y é\r\n"));
         QCOMPARE(decode(QByteArray("x>y A\0B\n", 8)), QString("x>y A"));
-    }
-
-    void keyIndexStaysInRange_data()
-    {
-        QTest::addColumn<int>("challenge");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("index");
-        QTest::newRow("7 of 3") << 7 << 3 << 1;
-        QTest::newRow("-7 of 3") << -7 << 3 << 2;
-        QTest::newRow("-3 of 3") << -3 << 3 << 0;
-        QTest::newRow("min of 7") << std::numeric_limits<int>::min() << 7 << 5;
-        QTest::newRow("no keys") << 5 << 0 << -1;
-    }
-
-    void keyIndexStaysInRange()
-    {
-        QFETCH(int, challenge);
-        QFETCH(int, count);
-        QTEST(ZephraWire::keyIndex(challenge, count), "index");
+        QCOMPARE(QVector<int>({challengeNumber(" -7 \r\n"), challengeNumber("x9\n")}), QVector<int>({-7, 0}));
+        const int keys[][3] = {
+            {7, 3, 1}, {-7, 3, 2}, {-3, 3, 0}, {std::numeric_limits<int>::min(), 7, 5}, {5, 0, -1}};
+        for (const auto& k : keys) // challenge, count, index
+            QCOMPARE(keyIndex(k[0], k[1]), k[2]);
     }
 };
 

@@ -1,0 +1,200 @@
+#include "sim/LineClient.h"
+#include "sim/StandInServer.h"
+#include "zephra/History.h"
+#include "zephra/Zephra.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The server client widget: the exact bytes it writes and accepts, seen from a fake server
+// the test drives line by line; its log-in against the stand-in server with the Connect
+// button; and the record of edited server addresses.
+class TestZephra : public QObject
+{
+    Q_OBJECT
+
+    static constexpr int waitMs = 5000;
+    QTemporaryDir dir;
+
+    // A Zephra widget, connected to a server listening on `port` or else to a fake one.
+    struct Client
+    {
+        explicit Client(quint16 port = 0, const QString& keyFile = "Tavik.key")
+        {
+            if (!port) fake.listen(QHostAddress::LocalHost, 0);
+            zephra.setFields("127.0.0.1", QString::number(port ? port : fake.serverPort()), "Tavik", keyFile);
+            QObject::connect(&zephra, &Zephra::log, [this](const QString& m) { logs << m; });
+            if (port) return;
+            zephra.connectToZephra();
+            QTest::qWaitFor([this]() { return fake.hasPendingConnections(); });
+            peer = fake.nextPendingConnection();
+        }
+        // Sends each text and reads one line after each.
+        QByteArray exchange(const QList<QByteArray>& texts)
+        {
+            QByteArray lines;
+            for (const QByteArray& text : texts)
+                lines += exchange(text);
+            return lines;
+        }
+        QByteArray exchange(const QByteArray& line)
+        {
+            peer->write(line);
+            QTest::qWaitFor([this]() { return peer->canReadLine(); });
+            return peer->readLine();
+        }
+        // The status label's text and colour, then the button's.
+        QStringList looks() const
+        {
+            const auto* label = zephra.findChild<QLabel*>("statusL");
+            return {label->text(), label->styleSheet(), button()->text(), button()->styleSheet()};
+        }
+        QString status() const { return looks().first(); }
+        QPushButton* button() const { return zephra.findChild<QPushButton*>("connectB"); }
+
+        QTcpServer fake;
+        QTcpSocket* peer = nullptr;
+        Zephra zephra;
+        QStringList logs;
+    };
+
+    static QString keyLog(const char* text, const char* keyFile)
+    {
+        return QString("%1 [%2]").arg(text, QFileInfo(keyFile).absoluteFilePath());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QDir::setCurrent(dir.path());
+        QVERIFY(writeTextFile("server.keys", "alpha\nbeta\ngamma\n"));
+    }
+
+    void acceptsOnlyTheExactOkPrefix()
+    {
+        const std::pair<QByteArray, bool> rows[] = {{"System>Tavik Ok: welcome home\n", true},
+                                                    {"System>Tavik Ok:\r\n", true},
+                                                    {"system>Tavik Ok:\n", false},
+                                                    {"System>Tavik Ok\n", false},
+                                                    {"System>Tavik2 Ok:\n", false},
+                                                    {" System>Tavik Ok:\n", false}};
+        QVERIFY(writeTextFile("Tavik.key", "k\n"));
+        for (const auto& [answer, accepted] : rows) {
+            Client c;
+            QSignalSpy ready(&c.zephra, &Zephra::zephraIsReady);
+            QSignalSpy notReady(&c.zephra, &Zephra::zephraIsNotReady);
+            QCOMPARE(c.exchange("0\n"), QByteArray("Tavik k\n"));
+            c.peer->write(answer + "5\n"); // what follows a refusal is no new challenge
+            QTRY_COMPARE_WITH_TIMEOUT((accepted ? ready : notReady).count(), 1, waitMs);
+            QCOMPARE(c.status(), QString(accepted ? "Connected" : "Disconnected"));
+            QVERIFY(accepted ||
+                    QTest::qWaitFor([&]() { return c.peer->state() != QAbstractSocket::ConnectedState; }));
+            QVERIFY(accepted || c.peer->readAll().isEmpty());
+        }
+    }
+
+    void answersItselfAndDropsWhatIsNoMessage()
+    {
+        QVERIFY(writeTextFile("Tavik.key", "k\n"));
+        Client c;
+        QCOMPARE(c.exchange("0\n"), QByteArray("Tavik k\n"));
+        c.peer->write("System>Tavik Ok:\n");
+        QTRY_COMPARE_WITH_TIMEOUT(c.status(), QString("Connected"), waitMs);
+        QSignalSpy asks(&c.zephra, &Zephra::anyAsk);
+        QCOMPARE(
+            c.exchange(
+                "ctrl1>Tavik\nctrl1 Tavik Hello\nctrl1>Tavik \"\" Hello\n\n   \nctrl1>Tavik   IsBusy  \n"),
+            QByteArray("Tavik>ctrl1 @IsBusy 0\n"));
+        QCOMPARE(asks.count(), 0);
+        QCOMPARE(c.exchange("ctrl1.a>Tavik.sub Hello\n"),
+                 QByteArray("Tavik.sub>ctrl1.a @Hello Hello! I am Tavik. Nice to meet you!\n"));
+        // Read as UTF-8, written as Latin-1.
+        QCOMPARE(
+            c.exchange(QList<QByteArray>{"ctrl1>Tavik Help \xc3\xa9\r\n", "ctrl1>Tavik Help \xe2\x9c\x93\n"}),
+            QByteArray("Tavik>ctrl1 @Help Er: Command [\xe9] not found.\n"
+                       "Tavik>ctrl1 @Help Er: Command [?] not found.\n"));
+        c.zephra.setBusy(true);
+        c.zephra.setBusy(true);
+        QCOMPARE(c.exchange(QList<QByteArray>{"", "ctrl1>Tavik IsBusy\n"}),
+                 QByteArray("Tavik>System _ChangedIsBusy 1\nTavik>ctrl1 @IsBusy 1\n"));
+        c.zephra.setBusy(false);
+        c.zephra.sendAsk("s", "ctrl1", "Cmd", "1 2");
+        QCOMPARE(c.exchange(QList<QByteArray>{"", ""}),
+                 QByteArray("Tavik>System _ChangedIsBusy 0\nTavik.s>ctrl1 Cmd 1 2\n"));
+    }
+
+    void logsInWithTheConnectButton()
+    {
+        QVERIFY(writeTextFile("Tavik.key", "alpha\r\n beta \r\ngamma\r\n"));
+        StandInServer server(standInConfig("server.keys", 7));
+        QVERIFY2(server.started, qPrintable(server.error));
+        Client c(server.port);
+        QSignalSpy ready(&c.zephra, &Zephra::zephraIsReady);
+        QSignalSpy notReady(&c.zephra, &Zephra::zephraIsNotReady);
+        QCOMPARE(c.looks(), (QStringList{"Disconnected", "background-color: rgb(176, 192, 192);", "Connect",
+                                         "background-color: rgb(96, 255, 181);"}));
+        c.button()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, waitMs);
+        QCOMPARE(c.logs, QStringList({keyLog("opening key file", "Tavik.key"), "sending key [Tavik][beta]",
+                                      "Connected To Zephra"}));
+        QCOMPARE(c.looks(), (QStringList{"Connected", "background-color: rgb(211, 255, 241);", "Disconnect",
+                                         "background-color: rgb(255, 255, 128);"}));
+        c.button()->click();
+        QCOMPARE(notReady.count(), 1);
+        QCOMPARE(c.status(), QString("Disconnected"));
+        QTRY_VERIFY_WITH_TIMEOUT(server.notes().contains("Tavik left"), waitMs);
+        QCOMPARE(c.zephra.sendFrom("", "ctrl1", "X"), QString("Zephra is not ready (Tavik>ctrl1 X)"));
+    }
+
+    void withoutAKeyWaitsForTheRefusal()
+    {
+        StandInServer server(standInConfig("server.keys", 0, 1000));
+        Client c(server.port, "missing.key");
+        QSignalSpy notReady(&c.zephra, &Zephra::zephraIsNotReady);
+        c.button()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            c.looks().mid(0, 3),
+            (QStringList{"Connecting", "background-color: rgb(255, 243, 162);", "Connecting"}), waitMs);
+        QCOMPARE(c.logs, QStringList({keyLog("opening key file", "missing.key"),
+                                      keyLog("Can't open key file", "missing.key"),
+                                      "I have no key to exchange with Zephra."}));
+        c.button()->click(); // waiting for the server's verdict, a click leaves the log-in going
+        QTRY_COMPARE_WITH_TIMEOUT(notReady.count(), 1, waitMs);
+        QCOMPARE(c.status(), QString("Disconnected"));
+        QVERIFY(server.notes().contains("refused ?: No log-in reply in time"));
+        QCOMPARE(server.notes().filter("connection from").size(), 1);
+    }
+
+    void historyRecordsEditedAddresses()
+    {
+        QString host = "x", port = "y";
+        History::parse({"A: one", "a:   10.0.0.1  extra", "P:", "X: 1", "", "p: 7000", "A:two"}, host, port);
+        QCOMPARE(host + ' ' + port, QString("10.0.0.1 7000")); // the last entry of each kind
+        Zephra z;
+        z.setFields("h0", "6057", "Tavik", "Tavik.key"); // no edit: nothing recorded
+        History::read(host, port);
+        QCOMPARE(host, QString("10.0.0.1")); // no file: unchanged
+        const char* edits[][2] = {{"hostLE", "A"}, {"hostLE", "A"},    {"portLE", "7000"},
+                                  {"hostLE", "B"}, {"portLE", "7000"}, {"hostLE", "A"}};
+        for (const auto& e : edits) {
+            auto* edit = z.findChild<QLineEdit*>(e[0]);
+            edit->setText(e[1]);
+            emit edit->editingFinished();
+        }
+        QFile f(History::fileName);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("A: A\nP: 7000\nA: B\nA: A\n"));
+        QVERIFY(writeTextFile(History::fileName, "P: 1\r\n"));
+        History::read(host, port);
+        QCOMPARE(host + '|' + port, QString("|1"));
+    }
+};
+
+QTEST_MAIN(TestZephra)
+#include "tst_zephra.moc"
