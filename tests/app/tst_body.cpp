@@ -49,6 +49,16 @@ private slots:
         QCOMPARE(log->maximumBlockCount(), 2000);
         QCOMPARE(log->firstBlock().text(), QString("Starting !!"));
         QCOMPARE(log->firstBlock().begin().fragment().charFormat().foreground().color(), QColor(0, 0, 0));
+        // A line goes in where the cursor was put; the cursor then follows the end.
+        QTextEdit* edit = body.findChild<LogArea*>("Log")->display();
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(0);
+        edit->setTextCursor(cursor);
+        emit body.log("first", QColor(255, 0, 0));
+        emit body.log("last");
+        QVERIFY(edit->toPlainText().startsWith("first\nStarting !!\n") &&
+                edit->toPlainText().endsWith("last\n"));
+        QCOMPARE(log->firstBlock().begin().fragment().charFormat().foreground().color(), QColor(255, 0, 0));
     }
 
     void catalogueTranslatesTitleAndTexts()

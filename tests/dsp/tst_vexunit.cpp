@@ -2,13 +2,12 @@
 #include "dsp/RegisterFrame.h"
 #include "dsp/VexUnit.h"
 #include "sim/EmulatedUnits.h"
-#include "widgets/StyleSheets.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
 // The register transport of one unit against an emulated unit, over real sockets: the
-// bytes, the time-out, and which answer is taken for which request.
+// bytes, and which answer is taken for which request.
 class TestVexUnit : public QObject
 {
     Q_OBJECT
@@ -17,7 +16,6 @@ class TestVexUnit : public QObject
     std::unique_ptr<VexUnit> u;
 
     static QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
-    QString udpTimeout() { return u->unitStat.findChild<StatDisp*>("UDPTimeout")->statStyle(); }
 
 private slots:
     void init()
@@ -46,7 +44,6 @@ private slots:
         QCOMPARE(emu->requests(0).mid(1),
                  (QList<QByteArray>{hex("FF800704B400001000001234"), hex("FFC00606B4000016")}));
         QCOMPARE(u->lastPayload, hex("123456789ABC"));
-        QCOMPARE(udpTimeout(), QString(StyleSheets::green));
         // Short and long answers: nothing is read beyond what came, nothing overflows.
         u->parseAnswer(hex("FFC8060601"));
         QVERIFY(u->lastHeader == 0xFFC80606u && u->lastAddress == 0 && u->lastPayload.isEmpty() &&
@@ -54,29 +51,6 @@ private slots:
         u->parseAnswer(hex("FFC8060CB40000100102030405060708090A0B0C"));
         QCOMPARE(u->lastValue, Q_UINT64_C(0x0102030405060708));
         QCOMPARE(answerAddress(hex("FFC80602B40000")) + decodeBigEndian(4, hex("ABCD")), quint64(0));
-    }
-
-    void timeoutClearsFieldsAndTurnsPink()
-    {
-        QVERIFY(u->writeRegister(A::mode, 7, true, 2));
-        QSignalSpy logs(u.get(), &VexUnit::log);
-        UnitFaults mute;
-        mute.noAnswer = true;
-        emu->setFaults(0, mute);
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(!u->readRegister(8, true, 4));
-        QVERIFY(t.elapsed() >= 450);
-        QCOMPARE(logs.size(), 1);
-        QCOMPARE(logs.first().at(0).toString(),
-                 QString("dsp1: Err. Timeout waiting ans from UDP for CMD [00000008]"));
-        QCOMPARE(logs.first().at(1).value<QColor>(), QColor(0, 0, 0));
-        QVERIFY(u->lastValue == 0 && u->lastHeader == 0 && u->lastAnswer.isEmpty() &&
-                u->lastPayload.isEmpty());
-        QCOMPARE(udpTimeout(), QString(StyleSheets::pink));
-        emu->setFaults(0, UnitFaults());
-        QCOMPARE(u->readValue(A::mode, 2), quint64(7));
-        QCOMPARE(udpTimeout(), QString(StyleSheets::green));
     }
 
     void onlyTheAnswerToThisRequestIsTaken()

@@ -20,7 +20,7 @@ class TestBodyRequests : public QObject
     TavikRig rig;
     std::unique_ptr<Body> body;
 
-    QString ask(const QString& request, const QString& sub = QString()) { return rig.ctrl.ask(request, sub); }
+    QString ask(const QString& r, const QString& sub = {}) { return rig.ctrl.ask(r, sub); }
 
     QString indicator(int unit, const char* name)
     {
@@ -127,9 +127,11 @@ private slots:
                  QString("Mode 0 0x0|Mode 0 0x0"));
         QVERIFY(logged("Er: asking status to answer a request from zephra Status").isValid());
         QVERIFY(logged("Er: setting config on a request from zephra SetConfig").isValid());
-        QVERIFY(logged("dsp2: Err. Timeout waiting ans from UDP for CMD [b4000010]").isValid());
+        QCOMPARE(logged("dsp2: Err. Timeout waiting ans from UDP for CMD [b4000010]"), QColor(0, 0, 0));
         QCOMPARE(indicator(1, "UDPTimeout"), QString(StyleSheets::pink));
         rig.emu->setFaults(1, UnitFaults());
+        QCOMPARE(ask("Status Mode", "dsp2"), QString("Mode 1 0x1"));
+        QCOMPARE(indicator(1, "UDPTimeout"), QString(StyleSheets::green));
         silent = UnitFaults();
         silent.pieceBytes = 8192;
         silent.pieceGapMs = 700;

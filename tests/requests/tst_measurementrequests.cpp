@@ -11,19 +11,13 @@ class TestMeasurementRequests : public QObject
     static constexpr int eventWaitMs = 5000;
     std::unique_ptr<TavikRig> rig;
 
-    QString ask(const QString& request, const QString& sub = QString())
-    {
-        return rig->ctrl.ask(request, sub);
-    }
-    QString asks(const QStringList& requests, const QString& sub = QString())
-    {
-        return rig->ctrl.asks(requests, sub);
-    }
+    QString ask(const QString& r, const QString& sub = {}) { return rig->ctrl.ask(r, sub); }
+    QString asks(const QStringList& r, const QString& sub = {}) { return rig->ctrl.asks(r, sub); }
     QVector<quint64> startWrites(int unit) { return writesTo(rig->takeRequests(unit), A::start); }
     quint64 ticks(int unit, quint32 address) { return rig->emu->regs(unit, address, 3); }
     QStringList pulses(int n)
     {
-        return QString("ChangedIsBusy 1,ChangedIsBusy 0,").repeated(n).split(',', Qt::SkipEmptyParts);
+        return QString("ChangedIsBusy 1|ChangedIsBusy 0|").repeated(n).split('|', Qt::SkipEmptyParts);
     }
 
 private slots:

@@ -12,11 +12,8 @@ class TestRegisterRequests : public QObject
     static constexpr int settleMs = 300;                  // for answers that come too late
     std::unique_ptr<TavikRig> rig;
 
-    QString ask(const QString& request, const QString& sub = "dsp1") { return rig->ctrl.ask(request, sub); }
-    QString asks(const QStringList& requests, const QString& sub = "dsp1")
-    {
-        return rig->ctrl.asks(requests, sub);
-    }
+    QString ask(const QString& r, const QString& sub = "dsp1") { return rig->ctrl.ask(r, sub); }
+    QString asks(const QStringList& r, const QString& sub = "dsp1") { return rig->ctrl.asks(r, sub); }
 
     // The one request a unit received since the last call; address 0 when it got none or more.
     UnitRequest onlyRequest(int unit)
@@ -86,6 +83,7 @@ private slots:
     {
         rig->emu->setReg(0, A::mode, 9);
         rig->emu->setHistogram(0, 0, QVector<quint32>(4096, 1));
+        QCOMPARE(ask("Status Mode"), QString("Mode 9 0x9"));
         UnitFaults silent;
         silent.noAnswer = true;
         rig->emu->setFaults(0, silent);

@@ -110,24 +110,17 @@ private slots:
         QVERIFY(total(m.histogram(1, 6300 * ms)) > 0);
     }
 
-    void hvRampsBetweenZeroAndTarget()
+    void hvRampsAtOneSpeedBothWays()
     {
-        HvSupply hv(150, 1000, true);
-        QCOMPARE(hv.statusWord(0, false), quint16(0x20));
-        hv.switchOn(true, 100 * ms);
-        QCOMPARE(hv.statusWord(100 * ms, false), quint16(0x32));
-        QCOMPARE(hv.volts(600 * ms), 75.0);
-        QCOMPARE(hv.statusWord(1100 * ms, false), quint16(0x34));
-        QCOMPARE(hv.voltageWord(1100 * ms), quint16(57342)); // 32767 + 150 / 200 * 32767
-        QCOMPARE(hv.statusWord(1100 * ms, true), quint16(0xF4));
-        // Off in the middle of a ramp up: down from where it was, at the same speed.
-        HvSupply halfway(150, 1000, true);
+        // The emulator test sweeps the HV unit up and down; here: off in the middle of a ramp
+        // up, and the negative polarity.
+        HvSupply halfway(150, 1000, true), negative(150, 0, false);
         halfway.switchOn(true, 0);
         halfway.switchOn(false, 300 * ms);
         QCOMPARE(halfway.volts(400 * ms), 30.0);
         QCOMPARE(halfway.statusWord(400 * ms, false), quint16(0x22));
         QCOMPARE(halfway.volts(600 * ms), 0.0);
-        HvSupply negative(150, 0, false);
+        QCOMPARE(halfway.statusWord(600 * ms, true), quint16(0xE0));
         negative.switchOn(true, 0);
         QCOMPARE(negative.statusWord(0, false), quint16(0x14));
         QCOMPARE(negative.voltageWord(0), quint16(8192)); // 32767 - 24575.25, rounded
