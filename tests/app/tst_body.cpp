@@ -71,11 +71,13 @@ private slots:
             QCOMPARE(body.windowTitle(), QString("Tavik (Vextron DSP driver for Zephra)"));
             QCOMPARE(body.findChild<QCheckBox*>("EmulateSignal")->text(), QString::fromUtf8("エミュレート"));
         }
-        QCOMPARE(QCoreApplication::translate("UnitStat", "DSP Status"), QString("DSP Status"));
-        QCOMPARE(QCoreApplication::translate("VexHv", "Voltage").left(3), QString("   "));
+        // Entries the catalogue keeps as they are, or gives an odd text.
+        QCOMPARE(QCoreApplication::translate("UnitStat", "DSP Status") +
+                     QCoreApplication::translate("QObject", "Stopping") +
+                     QCoreApplication::translate("VexHv", "Voltage").left(3),
+                 QString("DSP StatusStopping   "));
         QCOMPARE(QCoreApplication::translate("Zephra", "Zephra Settings"),
                  QCoreApplication::translate("Zephra", "Disconnected"));
-        QCOMPARE(QCoreApplication::translate("QObject", "Stopping"), QString("Stopping"));
         qApp->removeTranslator(&translator);
     }
 

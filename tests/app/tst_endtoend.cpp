@@ -34,19 +34,17 @@ class TestEndToEnd : public QObject
 private slots:
     void readsTheConfigurationTheOptionsName()
     {
-        struct Run
-        {
-            QStringList args;
-            QByteArray expected, absent;
-        };
-        const Run runs[] = {{{}, "Can't open config file :  \"config.cfg\"", "\"\""},
-                            {{"-c"}, "Can't open config file :  \"\"", "config.cfg"},
-                            {{"-config", "a.cfg", "-c", "b.cfg", "-e"}, "\"a.cfg\"", "b.cfg"}};
+        // options|what the program says|what it does not
+        const QStringList runs = {"|Can't open config file :  \"config.cfg\"|\"\"",
+                                  "-c|Can't open config file :  \"\"|config.cfg",
+                                  "-config a.cfg -c b.cfg -e|\"a.cfg\"|b.cfg"};
         QProcess programs[3];
         for (int i = 0; i < 3; ++i) {
             programs[i].setWorkingDirectory(dir.path());
             programs[i].setReadChannel(QProcess::StandardError);
-            programs[i].start(exe("TAVIK_EXE"), QStringList{"-platform", "offscreen"} + runs[i].args);
+            programs[i].start(exe("TAVIK_EXE"),
+                              QStringList{"-platform", "offscreen"} +
+                                  runs[i].section('|', 0, 0).split(' ', Qt::SkipEmptyParts));
         }
         for (QProcess& p : programs)
             QTRY_VERIFY_WITH_TIMEOUT(p.peek(4096).contains("config"), waitMs);
@@ -55,7 +53,9 @@ private slots:
             QCOMPARE(programs[i].state(), QProcess::Running);
             stopProcess(programs[i]);
             const QByteArray err = programs[i].readAllStandardError();
-            QVERIFY2(err.contains(runs[i].expected) && !err.contains(runs[i].absent), err.constData());
+            QVERIFY2(err.contains(runs[i].section('|', 1, 1).toLatin1()) &&
+                         !err.contains(runs[i].section('|', 2).toLatin1()),
+                     err.constData());
         }
     }
 
@@ -86,17 +86,20 @@ private slots:
         while (out != hello && !deadline.hasExpired() && tavik.state() != QProcess::NotRunning)
             out = ask(port, {"--name", "ctrl1", "--to", "Tav2", "Hello"});
         QCOMPARE(out, hello);
-        out =
-            ask(port, {"--name", "ctrl2", "--to", "Tav2.dsp1"}, "Help\nHelp Nope\n\nIsBusy\nGetMCALength\n");
-        const QList<QByteArray> lines = out.split('\n');
-        QCOMPARE(lines.size(), 5);
-        QVERIFY2(lines[0].startsWith("Tav2.dsp1>ctrl2 @Help Commands : Hello Help ") &&
-                     lines[0].endsWith(" SetMeasTimeInSec"),
-                 lines[0].constData());
-        QCOMPARE(lines.mid(1, 3),
-                 (QList<QByteArray>{"Tav2.dsp1>ctrl2 @Help Er: Command [Nope] not found.",
-                                    "Tav2.dsp1>ctrl2 @IsBusy 0",
-                                    "Tav2.dsp1>ctrl2 @GetMCALength Er: No DSPs are managed"}));
+        // Without units, as one request after the other to a sub-address.
+        out = ask(
+            port, {"--name", "ctrl2", "--to", "Tav2.dsp1"},
+            "Help\nHelp Nope\n\nIsBusy\nGetMCALength\nGetPresetType\nGetPresetValue\nGetROIs\nGetRealTimes\n"
+            "GetRealTime\nGetLiveTime\nGetHistgram 0\nSetROIs 1 2\nSetROIs 1 2 3\nStatus Mode\nRunStart "
+            "3\nRunStop\n");
+        QVERIFY2(out.startsWith("Tav2.dsp1>ctrl2 @Help Commands : Hello Help "), out.constData());
+        QCOMPARE(out.mid(out.indexOf(" SetMeasTimeInSec\n")).replace("Tav2.dsp1>ctrl2 @", "@"),
+                 QByteArray(
+                     " SetMeasTimeInSec\n@Help Er: Command [Nope] not found.\n@IsBusy 0\n"
+                     "@GetMCALength Er: No DSPs are managed\n@GetPresetType Er: No DSPs are managed\n"
+                     "@GetPresetValue Er: No DSPs are managed\n@GetROIs \n@GetRealTimes \n@GetRealTime 0\n"
+                     "@GetLiveTime 0\n@GetHistgram Er: Elment No.\n@SetROIs Ok:\n@SetROIs Er: num of params\n"
+                     "@Status Er: No dsp of id dsp1\n@RunStart Ok:\n@RunStop Ok:\n"));
         QCOMPARE(tavik.state(), QProcess::Running);
         stopProcess(tavik);
         stopProcess(server);

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <numeric>
+
 // A client of the server named "ctrl" that sends requests to Tavik and sorts what comes back:
 // events of Tavik are kept, and answers nobody waited for (strays).
 class RequestClient
@@ -238,11 +240,8 @@ struct UnitRequest
     static UnitRequest parse(const QByteArray& d)
     {
         UnitRequest r;
-        if (d.size() < 8) return r;
         const auto* b = reinterpret_cast<const uchar*>(d.constData());
-        r.write = b[1] == 0x80;
-        r.length = b[3];
-        r.address = qFromBigEndian<quint32>(b + 4);
+        if (d.size() >= 8) r = {b[1] == 0x80, qFromBigEndian<quint32>(b + 4), b[3], 0};
         for (int i = 8; r.write && i < d.size(); ++i)
             r.value = r.value << 8 | b[i];
         return r;
@@ -277,10 +276,8 @@ template <typename Count> QString joinedCounts(const QVector<Count>& counts)
 
 inline quint64 sumOf(const QVector<quint32>& bins, int from, int below)
 {
-    quint64 total = 0;
-    for (int i = qMax(from, 0); i < qMin(below, bins.size()); ++i)
-        total += bins.at(i);
-    return total;
+    return std::accumulate(bins.begin() + qBound(0, from, bins.size()),
+                           bins.begin() + qBound(0, below, bins.size()), quint64(0));
 }
 
 // Seconds as the program answers them: 6 significant digits.

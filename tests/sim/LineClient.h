@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTcpSocket>
@@ -16,14 +15,15 @@ public:
     bool open(quint16 port)
     {
         socket.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
-        return spinUntil([this]() { return socket.state() == QAbstractSocket::ConnectedState; });
+        return QTest::qWaitFor([this]() { return socket.state() == QAbstractSocket::ConnectedState; },
+                               waitMs);
     }
 
     // The next line with its line end; empty when none arrived in time.
     QByteArray readLine(int timeoutMs = waitMs)
     {
-        spinUntil([this]() { return socket.canReadLine(); }, timeoutMs);
-        return socket.canReadLine() ? socket.readLine() : QByteArray();
+        return QTest::qWaitFor([this]() { return socket.canReadLine(); }, timeoutMs) ? socket.readLine()
+                                                                                     : QByteArray();
     }
 
     void send(const QByteArray& bytes)
@@ -42,12 +42,8 @@ public:
 
     bool closedByPeer()
     {
-        return spinUntil([this]() { return socket.state() == QAbstractSocket::UnconnectedState; });
-    }
-
-    template <typename Pred> static bool spinUntil(Pred done, int timeoutMs = waitMs)
-    {
-        return QTest::qWaitFor(done, timeoutMs);
+        return QTest::qWaitFor([this]() { return socket.state() == QAbstractSocket::UnconnectedState; },
+                               waitMs);
     }
 
     QTcpSocket socket;
