@@ -74,11 +74,6 @@ private slots:
         QCOMPARE(store.allRests("VEXDA"),
                  QStringList({" dsp1 127.0.0.2 1 1 1 1", " dsp2 127.0.0.3 1 0 1 0"}));
         QVERIFY(store.contains("zephra_port") && !store.contains("Zephra_Port")); // the file's spelling only
-        const QString missing = dir.filePath("nope.cfg");
-        QTest::ignoreMessage(QtDebugMsg, QString("Can't open config file :  \"%1\"").arg(missing).toUtf8());
-        ConfigStore none;
-        none.readFile(missing);
-        QVERIFY(none.allRests("VEXDA").isEmpty());
 
         // The command line comes before the file.
         ConfigStore options, noValue;

@@ -32,7 +32,7 @@ class TestEndToEnd : public QObject
     }
 
 private slots:
-    void readsTheConfigurationTheOptionsName()
+    void readsTheConfigurationTheOptionsNameAndStaysUp()
     {
         // options|what the program says|what it does not
         const QStringList runs = {"|Can't open config file :  \"config.cfg\"|\"\"",

@@ -58,16 +58,14 @@ public:
     // server answers for it that the node is unknown.
     bool waitUntilServed(int timeoutMs)
     {
-        return QTest::qWaitFor(
-            [this]() {
-                lines.send("ctrl>Tavik.end Hello\n");
-                QDeadlineTimer reply(1000);
-                Line l;
-                while ((l = next(reply, true)).came && l.cmd != "Hello") {
-                }
-                return l.from == "Tavik.end";
-            },
-            timeoutMs);
+        const auto served = [this]() {
+            lines.send("ctrl>Tavik.end Hello\n");
+            QDeadlineTimer reply(1000);
+            for (Line l = next(reply, true); l.came; l = next(reply, true))
+                if (l.cmd == "Hello") return l.from == "Tavik.end";
+            return false;
+        };
+        return QTest::qWaitFor(served, timeoutMs);
     }
 
     // Reads for a while; false when any answer arrived meanwhile.

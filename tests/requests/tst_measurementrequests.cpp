@@ -29,10 +29,7 @@ class TestMeasurementRequests : public QObject
     }
 
     QVector<quint32> bins(int e) { return rig->emu->histogram(elements[e].unit, elements[e].ch); }
-    void setBins(int e, const QVector<quint32>& b)
-    {
-        rig->emu->setHistogram(elements[e].unit, elements[e].ch, b);
-    }
+    void setBins(int e, QVector<quint32> b) { rig->emu->setHistogram(elements[e].unit, elements[e].ch, b); }
     void pinEach(quint32 address, const QVector<quint64>& values, int words)
     {
         for (int e = 0; e < values.size(); ++e)

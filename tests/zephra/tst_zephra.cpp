@@ -13,7 +13,7 @@
 
 // The server client widget: the exact bytes it writes and accepts, seen from a fake server
 // the test drives line by line; its log-in against the stand-in server with the Connect
-// button; and the record of edited server addresses.
+// button; the record of edited server addresses; and the stand-in server on its own.
 class TestZephra : public QObject
 {
     Q_OBJECT
@@ -73,7 +73,12 @@ private slots:
     {
         QVERIFY(dir.isValid());
         QDir::setCurrent(dir.path());
-        QVERIFY(writeTextFile("server.keys", "alpha\nbeta\ngamma\n"));
+        QVERIFY(writeTextFile("server.keys", "alpha\nbeta\ngamma\n") &&
+                writeTextFile("three.keys", "alpha\n  beta  \ngamma\n"));
+        QVERIFY(writeTextFile("empty.keys", ""));
+        StandInServer missing(standInConfig("missing.keys", 0));
+        QVERIFY(!missing.started);
+        QVERIFY2(missing.error.contains("missing.keys"), qPrintable(missing.error));
     }
 
     void acceptsOnlyTheExactOkPrefix()
@@ -116,14 +121,6 @@ private slots:
             c.exchange(QList<QByteArray>{"ctrl1>Tavik Help \xc3\xa9\r\n", "ctrl1>Tavik Help \xe2\x9c\x93\n"}),
             QByteArray("Tavik>ctrl1 @Help Er: Command [\xe9] not found.\n"
                        "Tavik>ctrl1 @Help Er: Command [?] not found.\n"));
-        c.zephra.setBusy(true);
-        c.zephra.setBusy(true);
-        QCOMPARE(c.exchange(QList<QByteArray>{"", "ctrl1>Tavik IsBusy\n"}),
-                 QByteArray("Tavik>System _ChangedIsBusy 1\nTavik>ctrl1 @IsBusy 1\n"));
-        c.zephra.setBusy(false);
-        c.zephra.sendAsk("s", "ctrl1", "Cmd", "1 2");
-        QCOMPARE(c.exchange(QList<QByteArray>{"", ""}),
-                 QByteArray("Tavik>System _ChangedIsBusy 0\nTavik.s>ctrl1 Cmd 1 2\n"));
     }
 
     void logsInWithTheConnectButton()
@@ -186,6 +183,80 @@ private slots:
         QVERIFY(writeTextFile(History::fileName, "P: 1\r\n"));
         History::read(host, port);
         QCOMPARE(host + '|' + port, QString("|1"));
+    }
+
+    // The stand-in server itself.
+    void relaysRequestsAnswersAndEvents()
+    {
+        StandInServer server(standInConfig("three.keys", 7));
+        QVERIFY2(server.started, qPrintable(server.error));
+        LineClient a, b, c;
+        QVERIFY(a.open(server.port) && b.open(server.port) && c.open(server.port));
+        QVERIFY(b.logIn("Tavik", "beta") && c.logIn("ctrl2", "beta"));
+        QCOMPARE(a.readLine(), QByteArray("7\n"));
+        a.send("ctrl1 beta\n");
+        QCOMPARE(a.readLine(), QByteArray("System>ctrl1 Ok: welcome\n"));
+        // Unchanged: sub-addresses, a CR, bytes that are no ASCII.
+        a.send("ctrl1.s>Tavik.dsp1 Hello \xc3\xa9\r\n");
+        QCOMPARE(b.readLine(), QByteArray("ctrl1.s>Tavik.dsp1 Hello \xc3\xa9\r\n"));
+        // Events go to every other client, not back to their sender.
+        b.send("Tavik>System _ChangedIsBusy 1\n");
+        QCOMPARE(a.readLine(), QByteArray("Tavik>System _ChangedIsBusy 1\n"));
+        QCOMPARE(c.readLine(), QByteArray("Tavik>System _ChangedIsBusy 1\n"));
+        QCOMPARE(b.socket.bytesAvailable(), 0);
+        // Only requests to unknown nodes are answered by the server.
+        a.send("ctrl1>Ghost @Hello hi\nctrl1>Ghost _Ev 1\nctrl1.x>Ghost.y Hello 1 2\n");
+        QCOMPARE(a.readLine(), QByteArray("System>ctrl1.x @Hello Er: Unknown node [Ghost]\n"));
+        // Lines that are no messages, or that claim another sender, are dropped.
+        const int dropped = server.notes().filter("dropped").size();
+        a.send("ctrl2>ctrl1 Hello\nctrl1>ctrl2\nctrl1 ctrl2 Hello\n\nctrl1>ctrl2 Hello\n");
+        QCOMPARE(c.readLine(), QByteArray("ctrl1>ctrl2 Hello\n"));
+        QCOMPARE(server.notes().filter("dropped").size(), dropped + 4);
+        a.send(QByteArray(ZephraServer::maxLineBytes + 10, 'x'));
+        QVERIFY(a.closedByPeer());
+    }
+
+    void logInRules()
+    {
+        // key file|challenge|first line|answer: 7 mod 3 picks key 1, -7 picks key 2
+        const QString wrong = "System>ctrl1 Er: Wrong key";
+        const QStringList rows = {"three.keys|7|ctrl1 alpha|" + wrong, "three.keys|-7|ctrl1 beta|" + wrong,
+                                  "three.keys|-7|ctrl1 gamma|System>ctrl1 Ok: welcome",
+                                  "empty.keys|0|ctrl1 |" + wrong,
+                                  "three.keys|0|ctrl1>Tavik Hello|System>? Er: Log-in needs \"name key\""};
+        for (const QString& row : rows) {
+            StandInServer server(standInConfig(row.section('|', 0, 0), row.section('|', 1, 1).toInt()));
+            LineClient a;
+            QVERIFY(a.open(server.port));
+            QCOMPARE(a.readLine(), row.section('|', 1, 1).toLatin1() + '\n');
+            a.send(row.section('|', 2, 2).toLatin1() + "\nctrl1>ctrl1 Hello\n");
+            QCOMPARE(a.readLine(), row.section('|', 3).toLatin1() + '\n');
+            QVERIFY(row.contains("Ok:") || (a.closedByPeer() && a.socket.readAll().isEmpty()));
+        }
+        StandInServer server(standInConfig("three.keys", 0, 200));
+        LineClient silent;
+        QVERIFY(silent.open(server.port));
+        QCOMPARE(silent.readLine(), QByteArray("0\n"));
+        QCOMPARE(silent.readLine(), QByteArray("System>? Er: No log-in reply in time\n"));
+        QVERIFY(silent.closedByPeer());
+    }
+
+    void keepsTheFirstOwnerOfAName()
+    {
+        StandInServer server(standInConfig("three.keys", 0));
+        LineClient first, second, other, third;
+        QVERIFY(first.open(server.port) && first.logIn("Tavik", "alpha"));
+        QVERIFY(second.open(server.port));
+        QVERIFY(!second.logIn("Tavik", "alpha"));
+        QVERIFY(second.closedByPeer());
+        QVERIFY(other.open(server.port) && other.logIn("ctrl1", "alpha"));
+        other.send("ctrl1>Tavik Hello\n");
+        QCOMPARE(first.readLine(), QByteArray("ctrl1>Tavik Hello\n"));
+        // Once the owner has gone the name is free again.
+        first.socket.disconnectFromHost();
+        QVERIFY(third.open(server.port));
+        QTRY_VERIFY_WITH_TIMEOUT(server.notes().contains("Tavik left"), LineClient::waitMs);
+        QVERIFY(third.logIn("Tavik", "alpha"));
     }
 };
 
