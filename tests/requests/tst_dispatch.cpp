@@ -58,13 +58,11 @@ private slots:
                          "GetRealTimes GetLiveTimes GetDeadTimes HVStart HVStop HVStat2 HVVol "
                          "GetThreshold GetCalibration GetDynamicRange GetPreAMPGain GetDataLinkCh Status "
                          "SetConfig GetHistgram GetMeasTimeInSec SetMeasTimeInSec"));
-        QCOMPARE(ask("Help GetROI more"), QString(": Get ROI of a Ch"));
-        QCOMPARE(ask("Help runstart"), QString("Er: Command [runstart] not found."));
-        QCOMPARE(ask("Hello"), QString("Hello! I am Tavik. Nice to meet you!"));
-        QCOMPARE(ask("IsBusy"), QString("0"));
-        QCOMPARE(ask("GetMCALength"), QString("4096"));
-        QCOMPARE(ask("SetNormalizeType live"), QString("Ok: Normalize type Live"));
-        QCOMPARE(ask("GetNormalizeType any thing"), QString("Live"));
+        QCOMPARE(asks({"Help GetROI more", "Help runstart", "Hello", "IsBusy", "GetMCALength"}),
+                 QString(": Get ROI of a Ch|Er: Command [runstart] not found.|Hello! I am Tavik. Nice to "
+                         "meet you!|0|4096"));
+        QCOMPARE(asks({"SetNormalizeType live", "GetNormalizeType any thing"}),
+                 QString("Ok: Normalize type Live|Live"));
 
         // The start and stop requests, told apart by what they write to each unit and announce:
         // request|writes to Clear|writes to Start|event

@@ -203,10 +203,10 @@ private slots:
         const QByteArray stray = c.exchange(RegisterClient::request(A::mode, 4));
         QCOMPARE(stray.mid(8) + c.receive(), QByteArray(4, char(0xA5)) + hex("ffc80604b400001012340000"));
 
-        // Histograms go out on TCP, high byte first; a channel out of range sends nothing, and
-        // the HV unit takes no connection.
+        // Histograms go out on TCP, high byte first; a channel out of range sends nothing. The
+        // HV unit, and a unit told to refuse, take no connection.
         emu->setHistogram(0, 2, {0x0505050C, 7});
-        QTcpSocket s, hv;
+        QTcpSocket s;
         s.connectToHost(emu->unitAddress(0), emu->tcpPort());
         QVERIFY(s.waitForConnected(RegisterClient::answerTimeoutMs)); // served at once, no wait
         QVERIFY(c.write(A::histgram, 2, 2));
@@ -214,8 +214,13 @@ private slots:
                  hex("0505050C00000007") + QByteArray(16376, 0));
         QVERIFY(c.write(A::histgram, 4, 2));
         QCOMPARE(RegisterClient::readStream(s, 1, RegisterClient::silenceMs), QByteArray());
-        hv.connectToHost(emu->unitAddress(hvUnit), emu->tcpPort());
-        QVERIFY(!hv.waitForConnected(RegisterClient::answerTimeoutMs));
+        f.refuseTcp = true;
+        emu->setFaults(1, f);
+        for (int unit : {1, hvUnit}) {
+            QTcpSocket refused;
+            refused.connectToHost(emu->unitAddress(unit), emu->tcpPort());
+            QVERIFY(!refused.waitForConnected(RegisterClient::answerTimeoutMs));
+        }
     }
 
     void measurementRegisters()
