@@ -3,58 +3,14 @@
 #include "sim/EmulatedUnits.h"
 #include "sim/LineClient.h"
 #include "sim/StandInServer.h"
-#include "sim/units/UnitAddresses.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QtEndian>
 
-#include <memory>
+#include <numeric>
 
-// What the tests of the request handlers share: the emulated units on a thread, the stand-in
-// server on a thread, the real program as a process and a client that asks it as any other
-// client of the server would.
-
-// One line as the asking client receives it.
-struct ReceivedLine
-{
-    enum Kind { Answer, Event, Other };
-    Kind kind = Other;
-    QString from; // the head before '>'
-    QString cmd;  // answers: the word after '@'
-    QString text; // answers: what follows "@cmd "; events: the body without its '_'
-
-    static ReceivedLine parse(const QByteArray& raw)
-    {
-        QString line = QString::fromLatin1(raw);
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        ReceivedLine r;
-        const int blank = line.indexOf(' ');
-        const QString head = line.left(blank);
-        const QString body = blank < 0 ? QString() : line.mid(blank + 1);
-        r.from = head.section('>', 0, 0);
-        const QString to = head.section('>', 1);
-        if (body.startsWith('@')) {
-            r.kind = Answer;
-            const int end = body.indexOf(' ');
-            r.cmd = body.mid(1, end < 0 ? -1 : end - 1);
-            r.text = end < 0 ? QString() : body.mid(end + 1);
-        } else if (to == "System" && body.startsWith('_')) {
-            r.kind = Event;
-            r.text = body.mid(1);
-        } else {
-            r.text = line;
-        }
-        return r;
-    }
-};
-
-// A client of the server named "ctrl" that sends requests to Tavik and sorts what comes back.
+// A client of the server named "ctrl" that sends requests to Tavik and sorts what comes back:
+// events of Tavik are kept, and answers nobody waited for (strays).
 class RequestClient
 {
 public:
@@ -67,21 +23,17 @@ public:
     // before that Hello's. An answer to another command is listed with its word.
     QStringList answersTo(const QString& request, const QString& sub = QString())
     {
-        const QString to = sub.isEmpty() ? QStringLiteral("Tavik") : "Tavik." + sub;
-        lines.send(QString("ctrl>%1 %2\nctrl>Tavik.end Hello\n").arg(to, request).toLatin1());
+        lines.send(QString("ctrl>Tavik%1 %2\nctrl>Tavik.end Hello\n")
+                       .arg(sub.isEmpty() ? "" : "." + sub, request)
+                       .toLatin1());
         const QString cmd = request.section(' ', 0, 0);
         QStringList answers;
         QDeadlineTimer deadline(answerWaitMs);
-        while (!deadline.hasExpired()) {
-            const QByteArray raw = lines.readLine(int(qMax<qint64>(1, deadline.remainingTime())));
-            if (raw.isEmpty()) break;
-            const ReceivedLine line = take(raw);
-            if (line.kind != ReceivedLine::Answer) continue;
-            if (line.from == "Tavik.end" && line.cmd == "Hello") return answers;
-            answers << (line.cmd == cmd ? line.text : QString("<@%1 %2>").arg(line.cmd, line.text));
+        for (Line l = next(deadline, true); l.came; l = next(deadline, true)) {
+            if (l.from == "Tavik.end" && l.cmd == "Hello") return answers;
+            if (l.answer) answers << (l.cmd == cmd ? l.text : QString("<@%1 %2>").arg(l.cmd, l.text));
         }
-        answers << "<no end of the answers in time>";
-        return answers;
+        return answers << "<no end of the answers in time>";
     }
 
     // The one answer to a request, or a text naming what was wrong (so that it fails a
@@ -89,39 +41,39 @@ public:
     QString ask(const QString& request, const QString& sub = QString())
     {
         const QStringList answers = answersTo(request, sub);
-        if (answers.size() == 1) return answers.first();
-        return QString("<%1 answers: %2>").arg(answers.size()).arg(answers.join(" | "));
+        return answers.size() == 1 ? answers.first()
+                                   : QString("<%1 answers: %2>").arg(answers.size()).arg(answers.join(" | "));
     }
 
-    // Until the program answers a Hello (it logs in some time after it starts).
+    // The answers to requests asked one after the other, joined by '|'.
+    QString asks(const QStringList& requests, const QString& sub = QString())
+    {
+        QStringList answers;
+        for (const QString& request : requests)
+            answers << ask(request, sub);
+        return answers.join('|');
+    }
+
+    // Until the program answers a Hello (it logs in some time after it starts); until then the
+    // server answers for it that the node is unknown.
     bool waitUntilServed(int timeoutMs)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!deadline.hasExpired()) {
+        const auto served = [this]() {
             lines.send("ctrl>Tavik.end Hello\n");
-            for (;;) {
-                const QByteArray raw = lines.readLine(1000);
-                if (raw.isEmpty()) break;
-                const ReceivedLine line = ReceivedLine::parse(raw);
-                if (line.kind == ReceivedLine::Answer && line.cmd == "Hello") {
-                    if (line.from == "Tavik.end") return true;
-                    break; // the server's "Unknown node": not logged in yet
-                }
-            }
-            QTest::qWait(50);
-        }
-        return false;
+            QDeadlineTimer reply(1000);
+            for (Line l = next(reply, true); l.came; l = next(reply, true))
+                if (l.cmd == "Hello") return l.from == "Tavik.end";
+            return false;
+        };
+        return QTest::qWaitFor(served, timeoutMs);
     }
 
     // Reads for a while; false when any answer arrived meanwhile.
     bool noAnswerWithin(int ms)
     {
         const int before = strays.size();
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired()) {
-            const QByteArray raw = lines.readLine(int(qMax<qint64>(1, deadline.remainingTime())));
-            if (!raw.isEmpty()) strayIfAnswer(take(raw), raw);
-        }
+        for (QDeadlineTimer deadline(ms); !deadline.hasExpired();)
+            next(deadline);
         return strays.size() == before;
     }
 
@@ -129,34 +81,41 @@ public:
     bool waitForEvent(const QString& event, int timeoutMs)
     {
         QDeadlineTimer deadline(timeoutMs);
-        while (!events.contains(event) && !deadline.hasExpired()) {
-            const QByteArray raw = lines.readLine(int(qMax<qint64>(1, deadline.remainingTime())));
-            if (!raw.isEmpty()) strayIfAnswer(take(raw), raw);
+        while (!events.contains(event) && next(deadline).came) {
         }
         return events.contains(event);
     }
 
-    QStringList takeEvents()
-    {
-        QStringList taken;
-        taken.swap(events);
-        return taken;
-    }
+    QStringList takeEvents() { return std::exchange(events, QStringList()); }
 
     QStringList events;
-    QStringList strays; // answers that came when no request was waiting for one
+    QStringList strays;
 
 private:
-    ReceivedLine take(const QByteArray& raw)
+    struct Line
     {
-        const ReceivedLine line = ReceivedLine::parse(raw);
-        if (line.kind == ReceivedLine::Event && line.from == "Tavik") events << line.text;
-        return line;
-    }
+        bool came = false, answer = false;
+        QString from, cmd, text;
+    };
 
-    void strayIfAnswer(const ReceivedLine& line, const QByteArray& raw)
+    Line next(const QDeadlineTimer& deadline, bool awaited = false)
     {
-        if (line.kind == ReceivedLine::Answer) strays << QString::fromLatin1(raw).trimmed();
+        QString raw = QString::fromLatin1(lines.readLine(int(qMax<qint64>(1, deadline.remainingTime()))));
+        Line l;
+        l.came = !raw.isEmpty();
+        while (raw.endsWith('\n') || raw.endsWith('\r'))
+            raw.chop(1);
+        const QString head = raw.section(' ', 0, 0), body = raw.section(' ', 1);
+        l.from = head.section('>', 0, 0);
+        l.answer = body.startsWith('@');
+        if (l.answer) {
+            l.cmd = body.section(' ', 0, 0).mid(1);
+            l.text = body.section(' ', 1);
+            if (!awaited) strays << raw;
+        } else if (l.from == "Tavik" && head.section('>', 1) == "System" && body.startsWith('_')) {
+            events << body.mid(1);
+        }
+        return l;
     }
 
     LineClient lines;
@@ -184,6 +143,16 @@ public:
     }
 
     QString unitIp(int unit) const { return emu->unitAddress(unit).toString(); }
+
+    // Units dsp1, dsp2, ... with these channel flags ("1 0 1 1"), then the program.
+    QString startWithUnits(const QString& firstAddress, const QStringList& channelFlags, bool hvUnit = false)
+    {
+        const QString error = startUnits(firstAddress, channelFlags.size(), hvUnit);
+        QStringList vexda;
+        for (int i = 0; error.isEmpty() && i < channelFlags.size(); ++i)
+            vexda << QString("dsp%1 %2 %3").arg(i + 1).arg(unitIp(i), channelFlags.at(i));
+        return error.isEmpty() ? startTavik(vexda) : error;
+    }
 
     // The server and the keys in the rig's folder; empty text when started.
     QString startServer()
@@ -225,15 +194,24 @@ public:
         return QString();
     }
 
+    // What went wrong after a test's requests: answers nobody asked for, or the program gone.
+    QString leftovers()
+    {
+        if (!ctrl.noAnswerWithin(100)) return "stray answers: " + ctrl.strays.join('\n');
+        return tavikRunning() ? QString() : "tavik has ended";
+    }
+
+    // The register datagrams a unit received since the last call.
+    QList<QByteArray> takeRequests(int unit)
+    {
+        const QList<QByteArray> r = emu->requests(unit);
+        emu->clearRequests(unit);
+        return r;
+    }
+
     void stop()
     {
-        if (tavik.state() != QProcess::NotRunning) {
-            tavik.terminate();
-            if (!tavik.waitForFinished(5000)) {
-                tavik.kill();
-                tavik.waitForFinished(5000);
-            }
-        }
+        stopProcess(tavik);
         server.reset();
         emu.reset();
     }
@@ -260,11 +238,8 @@ struct UnitRequest
     static UnitRequest parse(const QByteArray& d)
     {
         UnitRequest r;
-        if (d.size() < 8) return r;
         const auto* b = reinterpret_cast<const uchar*>(d.constData());
-        r.write = b[1] == 0x80;
-        r.length = b[3];
-        r.address = qFromBigEndian<quint32>(b + 4);
+        if (d.size() >= 8) r = {b[1] == 0x80, qFromBigEndian<quint32>(b + 4), b[3], 0};
         for (int i = 8; r.write && i < d.size(); ++i)
             r.value = r.value << 8 | b[i];
         return r;
@@ -275,10 +250,8 @@ struct UnitRequest
 inline QVector<quint64> writesTo(const QList<QByteArray>& requests, quint32 address)
 {
     QVector<quint64> values;
-    for (const QByteArray& d : requests) {
-        const UnitRequest r = UnitRequest::parse(d);
-        if (r.write && r.address == address) values << r.value;
-    }
+    for (const QByteArray& d : requests)
+        if (const UnitRequest r = UnitRequest::parse(d); r.write && r.address == address) values << r.value;
     return values;
 }
 
@@ -286,10 +259,8 @@ inline QVector<quint64> writesTo(const QList<QByteArray>& requests, quint32 addr
 inline QVector<quint32> readsOf(const QList<QByteArray>& requests)
 {
     QVector<quint32> addresses;
-    for (const QByteArray& d : requests) {
-        const UnitRequest r = UnitRequest::parse(d);
-        if (!r.write) addresses << r.address;
-    }
+    for (const QByteArray& d : requests)
+        if (const UnitRequest r = UnitRequest::parse(d); !r.write) addresses << r.address;
     return addresses;
 }
 
@@ -303,26 +274,12 @@ template <typename Count> QString joinedCounts(const QVector<Count>& counts)
 
 inline quint64 sumOf(const QVector<quint32>& bins, int from, int below)
 {
-    quint64 total = 0;
-    for (int i = qMax(from, 0); i < qMin(below, bins.size()); ++i)
-        total += bins.at(i);
-    return total;
+    return std::accumulate(bins.begin() + qBound(0, from, bins.size()),
+                           bins.begin() + qBound(0, below, bins.size()), quint64(0));
 }
 
 // Seconds as the program answers them: 6 significant digits.
 inline QString secondsText(quint64 ticks)
 {
     return QString::number(double(ticks) * 1e-8, 'g', 6);
-}
-
-// Pins a 48-bit time (3 words) or a 32-bit counter (2 words), most significant word first.
-inline void pinWords(UnitEmulatorThread& emu, int unit, quint32 address, quint64 value, int words)
-{
-    for (int i = 0; i < words; ++i)
-        emu.pinReg(unit, address + 2 * quint32(i), quint16(value >> (16 * (words - 1 - i))));
-}
-
-inline quint32 channelAddress(quint32 channel0Address, int ch)
-{
-    return channel0Address + UnitAddresses::channelStride * quint32(ch);
 }

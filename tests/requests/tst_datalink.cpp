@@ -107,7 +107,7 @@ class TestDataLink : public QObject
     Lines takeLog(int count = 0)
     {
         const QTextDocument* doc = body->findChild<LogArea*>("Log")->display()->document();
-        LineClient::spinUntil([&] { return doc->blockCount() - 1 - logRead >= count; }, waitMs);
+        QTest::qWaitFor([&] { return doc->blockCount() - 1 - logRead >= count; }, waitMs);
         Lines lines;
         for (; logRead < doc->blockCount() - 1; ++logRead) {
             const QTextBlock b = doc->findBlockByNumber(logRead);
@@ -126,7 +126,7 @@ class TestDataLink : public QObject
     // The bytes of one two-block transfer, and any more that came with it.
     static QByteArray transferOn(QTcpSocket& s)
     {
-        LineClient::spinUntil([&] { return s.bytesAvailable() >= 2 * block; }, waitMs);
+        QTest::qWaitFor([&] { return s.bytesAvailable() >= 2 * block; }, waitMs);
         return s.readAll();
     }
 
@@ -300,7 +300,8 @@ private slots:
         // No reply: the link goes, and the next one gets the transfer again.
         QCOMPARE(takeLog(2), (Lines{{"2: in data trans : TimeOut ==> Disconnect from DSP", red},
                                     {"Discarding DataLink", red}}));
-        QVERIFY(LineClient::spinUntil([&] { return s.state() == QAbstractSocket::UnconnectedState; }));
+        QVERIFY(QTest::qWaitFor([&] { return s.state() == QAbstractSocket::UnconnectedState; },
+                                LineClient::waitMs));
         QTcpSocket again;
         again.connectToHost("127.0.0.1", port);
         QCOMPARE(transferOn(again), unanswered);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -15,14 +15,15 @@ public:
     bool open(quint16 port)
     {
         socket.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
-        return spinUntil([this]() { return socket.state() == QAbstractSocket::ConnectedState; });
+        return QTest::qWaitFor([this]() { return socket.state() == QAbstractSocket::ConnectedState; },
+                               waitMs);
     }
 
     // The next line with its line end; empty when none arrived in time.
     QByteArray readLine(int timeoutMs = waitMs)
     {
-        spinUntil([this]() { return socket.canReadLine(); }, timeoutMs);
-        return socket.canReadLine() ? socket.readLine() : QByteArray();
+        return QTest::qWaitFor([this]() { return socket.canReadLine(); }, timeoutMs) ? socket.readLine()
+                                                                                     : QByteArray();
     }
 
     void send(const QByteArray& bytes)
@@ -41,15 +42,8 @@ public:
 
     bool closedByPeer()
     {
-        return spinUntil([this]() { return socket.state() == QAbstractSocket::UnconnectedState; });
-    }
-
-    template <typename Pred> static bool spinUntil(Pred done, int timeoutMs = waitMs)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!done() && !deadline.hasExpired())
-            QTest::qWait(5);
-        return done();
+        return QTest::qWaitFor([this]() { return socket.state() == QAbstractSocket::UnconnectedState; },
+                               waitMs);
     }
 
     QTcpSocket socket;
@@ -59,4 +53,15 @@ inline bool writeTextFile(const QString& name, const QByteArray& content)
 {
     QFile f(name);
     return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+// Ends a program a test started: politely first, then for sure.
+inline void stopProcess(QProcess& p, int waitMs = LineClient::waitMs)
+{
+    if (p.state() == QProcess::NotRunning) return;
+    p.terminate();
+    if (!p.waitForFinished(waitMs)) {
+        p.kill();
+        p.waitForFinished(waitMs);
+    }
 }

@@ -14,21 +14,17 @@ public:
     {
         server->moveToThread(&thread);
         QObject::connect(&thread, &QThread::finished, server, &QObject::deleteLater);
-        QObject::connect(
-            server, &ZephraServer::note, server,
-            [this](const QString& text) {
-                QMutexLocker lock(&mutex);
-                noteLines << text;
-            },
-            Qt::DirectConnection);
+        const auto keep = [this](const QString& text) {
+            QMutexLocker lock(&mutex);
+            noteLines << text;
+        };
+        QObject::connect(server, &ZephraServer::note, server, keep, Qt::DirectConnection);
         thread.start();
-        QMetaObject::invokeMethod(
-            server,
-            [this]() {
-                started = server->start(&error);
-                port = server->port();
-            },
-            Qt::BlockingQueuedConnection);
+        const auto start = [this]() {
+            started = server->start(&error);
+            port = server->port();
+        };
+        QMetaObject::invokeMethod(server, start, Qt::BlockingQueuedConnection);
     }
 
     ~StandInServer()

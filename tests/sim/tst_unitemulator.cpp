@@ -1,45 +1,58 @@
 #include "RegisterClient.h"
+#include "sim/units/HvSupply.h"
+#include "sim/units/MeasurementModel.h"
+#include "sim/units/UnitAddresses.h"
 #include "sim/units/UnitEmulatorThread.h"
 
-#include <QElapsedTimer>
-#include <QtEndian>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <cmath>
-#include <memory>
 #include <numeric>
 
-// The emulated units seen from outside: bare sockets against an emulator on its own thread.
+namespace A = UnitAddresses;
+
+// The emulated units: the measurement and HV models on a clock the test turns by hand (ns),
+// and the units seen from outside, bare sockets against an emulator on its own thread or in
+// its own program: what the program's tests do not reach (the register wire format in full,
+// the measurement registers, the HV unit, the fault switches' exact effect and the emulator
+// program's console).
 class TestUnitEmulator : public QObject
 {
     Q_OBJECT
 
-    // Registers of the units, written down here for the test on its own.
-    static constexpr quint32 mode = 0xB4000010, start = 0xB4000014, measTime1 = 0xB4000016,
-                             realTime1 = 0xB400001C, clear = 0xB4000040, histgram = 0xB400004A,
-                             roi1Start = 0xB400009E, peakingT = 0xB400020A, fTotalCount1 = 0xB400021C,
-                             icr1 = 0xB400022C, liveTime1 = 0xB4000246, deadTime1 = 0xB400024C,
-                             hvStat = 0xB4002200, hvValue = 0xB4002202, hvOnOff = 0xB400220E;
-    static constexpr quint32 channelStride = 0x200;
-    static constexpr int histogramBytes = 16384;
-    static constexpr double rate = 20000;
-    static constexpr int hvRampMs = 400;
+    static constexpr int waitMs = 3000;
     static constexpr int hvUnit = 2;
-    static constexpr int pollMs = 20;
-    static constexpr int settleTimeoutMs = 3000;
-
     std::unique_ptr<UnitEmulatorThread> emu;
 
     RegisterClient client(int unit) const { return RegisterClient(emu->unitAddress(unit), emu->udpPort()); }
-
     static QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
 
-    // Clear pulse and start, as the program does it.
-    static void clearAndStart(RegisterClient& c)
+    // Until the register reads as the value, polled as the program's watch does.
+    QVector<quint64> polled;
+    bool readsUntil(RegisterClient& c, quint32 address, quint64 value)
     {
-        for (quint64 v : {0, 1, 0})
-            QVERIFY(c.write(clear, v, 2));
-        QVERIFY(c.write(start, 1, 2));
+        polled.clear();
+        return QTest::qWaitFor([&]() { return (polled << c.read(address, 2)).last() == value; }, waitMs);
+    }
+
+    // Writes a command line when given one; the next line the emulator program prints.
+    static QString console(QProcess& p, const QByteArray& line = QByteArray())
+    {
+        p.write(line.isEmpty() ? line : line + '\n');
+        QTest::qWaitFor([&]() { return p.canReadLine(); }, waitMs);
+        return QString::fromUtf8(p.readLine()).trimmed();
+    }
+
+    static constexpr qint64 ms = 1000000; // ns
+    static constexpr quint64 ticksPerMs = 100000;
+    static constexpr double rate = 20000;
+
+    static MeasurementModel model(quint64 s = 1) { return MeasurementModel({rate, rate, rate, rate}, s); }
+    static quint64 total(const QVector<quint32>& b)
+    {
+        return std::accumulate(b.begin(), b.end(), quint64(0));
     }
 
 private slots:
@@ -49,8 +62,7 @@ private slots:
         config.firstAddress = QHostAddress("127.0.21.2");
         config.dspUnits = 2;
         config.hvUnit = true;
-        config.countRate = rate;
-        config.hvRampMs = hvRampMs;
+        config.hvRampMs = 400;
         emu = std::make_unique<UnitEmulatorThread>(config);
         QString error;
         QVERIFY2(emu->start(&error), qPrintable(error));
@@ -58,211 +70,251 @@ private slots:
 
     void cleanup() { emu.reset(); }
 
-    void unitsSitOnConsecutiveAddresses()
+    void presetStopsTheRealTimeExactly()
     {
-        QCOMPARE(emu->unitAddress(0), QHostAddress("127.0.21.2"));
-        QCOMPARE(emu->unitAddress(1), QHostAddress("127.0.21.3"));
-        QCOMPARE(emu->unitAddress(hvUnit), QHostAddress("127.0.21.4"));
-        QVERIFY(emu->udpPort() != 0 && emu->tcpPort() != 0);
-        // Each unit has its own registers; the answer comes from the unit asked.
-        RegisterClient c0 = client(0), c1 = client(1);
-        QVERIFY(c0.write(mode, 0x1111, 2));
-        QVERIFY(c1.write(mode, 0x2222, 2));
-        QCOMPARE(c0.read(mode, 2), quint64(0x1111));
-        QCOMPARE(emu->reg(1, mode), quint16(0x2222));
-        QHostAddress from;
-        c1.send(RegisterClient::readRequest(mode, 2));
-        QVERIFY(c1.socket.waitForReadyRead(RegisterClient::answerTimeoutMs));
-        c1.socket.readDatagram(nullptr, 0, &from);
-        QCOMPARE(from, QHostAddress("127.0.21.3"));
-        // A TCP connection to the HV unit is refused: it has no histograms.
-        QTcpSocket s;
-        s.connectToHost(emu->unitAddress(hvUnit), emu->tcpPort());
-        QVERIFY(!s.waitForConnected(RegisterClient::answerTimeoutMs));
+        MeasurementModel m = model();
+        m.setPreset(300 * ticksPerMs, 0);
+        m.start(5 * ms);
+        QCOMPARE(m.realTicks(105 * ms), 100 * ticksPerMs);
+        QVERIFY(m.counting(105 * ms));
+        QCOMPARE(m.realTicks(305 * ms - 10), 300 * ticksPerMs - 1);
+        QCOMPARE(m.realTicks(900 * ms), 300 * ticksPerMs);
+        QVERIFY(!m.counting(900 * ms));
+        for (int c = 0; c < MeasurementModel::channels; ++c) {
+            QCOMPARE(m.liveTicks(c, 900 * ms) + m.deadTicks(c, 900 * ms), 300 * ticksPerMs);
+            QVERIFY(m.deadTicks(c, 900 * ms) > 0);
+        }
+        // A later start does not run past the preset; a longer preset lets it go on.
+        m.start(1000 * ms);
+        QCOMPARE(m.realTicks(1500 * ms), 300 * ticksPerMs);
+        m.setPreset(400 * ticksPerMs, 1500 * ms);
+        m.start(1600 * ms);
+        QCOMPARE(m.realTicks(1650 * ms), 350 * ticksPerMs);
     }
 
-    void answersCarryTheRequestHeadAndTheRegisterBytes()
+    void stopResumeAndClear()
+    {
+        MeasurementModel m = model();
+        m.start(0);
+        m.stop(100 * ms);
+        QCOMPARE(m.realTicks(400 * ms), 100 * ticksPerMs);
+        QCOMPARE(m.inputCount(0, 400 * ms), quint64(rate * 0.1));
+        m.start(500 * ms);
+        QCOMPARE(m.realTicks(550 * ms), 150 * ticksPerMs);
+        // A longer dead time per event counts from the change on, not backwards.
+        const quint64 deadBefore = m.deadTicks(0, 550 * ms);
+        QVERIFY(deadBefore > 0 && deadBefore < 15 * ticksPerMs);
+        m.setDeadTimePerEvent(0, 500e-6, 550 * ms);
+        QCOMPARE(m.deadTicks(0, 550 * ms), deadBefore);
+        QVERIFY(m.deadTicks(0, 650 * ms) - deadBefore > 80 * ticksPerMs);
+        QCOMPARE(m.liveTicks(0, 650 * ms) + m.deadTicks(0, 650 * ms), m.realTicks(650 * ms));
+        // Clear while running: everything from zero, and it goes on counting.
+        m.histogram(0, 650 * ms);
+        m.clear(700 * ms);
+        QCOMPARE(m.realTicks(700 * ms) + m.deadTicks(0, 700 * ms) + total(m.histogram(0, 700 * ms)),
+                 quint64(0));
+        QCOMPARE(m.realTicks(720 * ms), 20 * ticksPerMs);
+    }
+
+    void histogramCountsFollowTheLiveTime()
+    {
+        MeasurementModel m = model(7);
+        m.start(0);
+        // Many small lazy updates and one large one must both give rate x live on average.
+        for (qint64 t = 10 * ms; t <= 1000 * ms; t += 10 * ms)
+            m.histogram(0, t);
+        const double live0 = m.liveTicks(0, 1000 * ms) * 1e-8, live1 = m.liveTicks(1, 3000 * ms) * 1e-8;
+        const quint64 n0 = total(m.histogram(0, 1000 * ms)), n1 = total(m.histogram(1, 3000 * ms));
+        QVERIFY(live0 < 1.0 && live0 > 0.8);
+        for (const auto& [n, expected] : {std::pair{n0, rate * live0}, std::pair{n1, rate * live1}})
+            QVERIFY2(std::abs(double(n) - expected) < 5 * std::sqrt(expected),
+                     qPrintable(QStringLiteral("%1 vs %2").arg(n).arg(expected)));
+    }
+
+    void histogramShapeAndSeeds()
+    {
+        MeasurementModel m = model(), same = model(), other = model(4);
+        for (MeasurementModel* each : {&m, &same, &other})
+            each->start(0);
+        const QVector<quint32> ch0 = m.histogram(0, 5000 * ms), ch3 = m.histogram(3, 5000 * ms);
+        const auto peakNear = [](const QVector<quint32>& bins) {
+            return int(std::max_element(bins.begin() + 600, bins.begin() + 800) - bins.begin());
+        };
+        const int p0 = peakNear(ch0), p3 = peakNear(ch3);
+        QVERIFY2(std::abs(p0 - 662) <= 4 && p3 - p0 > 50,
+                 qPrintable(QStringLiteral("%1 %2").arg(p0).arg(p3)));
+        // The peak stands well above the background next to it; nothing below the threshold.
+        QVERIFY(ch0[p0] > 5 * ch0[p0 + 60] && ch0[100] > ch0[1000]);
+        QCOMPARE(ch0[3], 0u);
+        QCOMPARE(same.histogram(0, 5000 * ms), ch0);
+        QVERIFY(other.histogram(0, 5000 * ms) != ch0);
+        // Set bins stay as they are, padded to 4096, until a clear.
+        m.setHistogram(1, QVector<quint32>(10, 5));
+        QCOMPARE(m.histogram(1, 6000 * ms), QVector<quint32>(10, 5) + QVector<quint32>(4086, 0));
+        m.clear(6000 * ms);
+        QVERIFY(total(m.histogram(1, 6300 * ms)) > 0);
+    }
+
+    void hvRampsAtOneSpeedBothWays()
+    {
+        // The emulator test sweeps the HV unit up and down; here: off in the middle of a ramp
+        // up, and the negative polarity.
+        HvSupply halfway(150, 1000, true), negative(150, 0, false);
+        halfway.switchOn(true, 0);
+        halfway.switchOn(false, 300 * ms);
+        QCOMPARE(halfway.volts(400 * ms), 30.0);
+        QCOMPARE(halfway.statusWord(400 * ms, false), quint16(0x22));
+        QCOMPARE(halfway.volts(600 * ms), 0.0);
+        QCOMPARE(halfway.statusWord(600 * ms, true), quint16(0xE0));
+        negative.switchOn(true, 0);
+        QCOMPARE(negative.statusWord(0, false), quint16(0x14));
+        QCOMPARE(negative.voltageWord(0), quint16(8192)); // 32767 - 24575.25, rounded
+    }
+
+    void registersOnTheWire()
     {
         RegisterClient c = client(0);
-        // Write 2 bytes: the head comes back with the reply flag, then the bytes stored.
+        // The head comes back with the reply flag, then the bytes stored; six bytes fill three
+        // registers, most significant word first.
         QCOMPARE(c.exchange(hex("ff805a02b40000101234")), hex("ff885a02b40000101234"));
-        QCOMPARE(c.exchange(hex("ffc01102b4000010")), hex("ffc81102b40000101234"));
-        // Six bytes fill three consecutive registers, most significant word first.
         QCOMPARE(c.exchange(hex("ff800706b400009e111122223333")), hex("ff880706b400009e111122223333"));
-        QCOMPARE(emu->reg(0, roi1Start), quint16(0x1111));
-        QCOMPARE(emu->reg(0, roi1Start + 4), quint16(0x3333));
         QCOMPARE(c.exchange(hex("ffc00604b40000a0")), hex("ffc80604b40000a022223333"));
-        // The delay pair outside the DSP block, written as one 4-byte value.
-        QVERIFY(c.write(8, 375000, 4));
-        QCOMPARE(emu->reg(0, 8), quint16(0x0005));
-        QCOMPARE(emu->reg(0, 10), quint16(0xB8D8));
-        // Power-on values: no preset, a peaking time on every channel.
-        QCOMPARE(c.read(measTime1, 6), quint64(0x0FFFFFFFFFFF));
-        QCOMPARE(c.read(peakingT + 3 * channelStride, 2), quint64(200));
-        // Read-only registers keep their value; the answer shows it.
+        // Read-only registers keep their value; the answer shows it. Power-on: no preset.
         QCOMPARE(c.exchange(hex("ff800706b400001c000000001234")), hex("ff880706b400001c000000000000"));
-        // setReg acts as a write; the log holds the requests, raw and in order.
-        emu->setReg(0, mode, 0xBEEF);
-        QCOMPARE(c.read(mode, 2), quint64(0xBEEF));
-        const QList<QByteArray> log = emu->requests(0);
-        QVERIFY(log.size() >= 9);
-        QCOMPARE(log.first(), hex("ff805a02b40000101234"));
-        QCOMPARE(log.last(), RegisterClient::readRequest(mode, 2));
+        QCOMPARE(c.read(A::measTime1, 6), A::noPreset);
+        QCOMPARE(c.read(A::sFilterPeakingT + 3 * A::channelStride, 2), quint64(200));
+        // Malformed requests get no answer and change nothing, but are logged, raw and in order.
         emu->clearRequests(0);
-        QVERIFY(emu->requests(0).isEmpty());
-        QVERIFY(emu->requests(1).isEmpty());
-    }
-
-    void malformedRequestsGetNoAnswer()
-    {
-        RegisterClient c = client(0);
         const QList<QByteArray> bad = {hex("ffc00602b40000"), hex("fec00602b4000010"),
                                        hex("ff800704b40000101234"), hex("ff000602b4000010")};
         for (const QByteArray& d : bad)
             c.send(d);
         QCOMPARE(c.receive(RegisterClient::silenceMs), QByteArray());
-        QCOMPARE(emu->reg(0, mode), quint16(0)); // the short write stored nothing
         QCOMPARE(emu->requests(0), bad);
-        QCOMPARE(c.exchange(hex("ffc00602b4000010")), hex("ffc80602b40000100000"));
-    }
+        QCOMPARE(c.read(A::mode, 2), quint64(0x1234));
+        // Faults that leave the answer wrong: another address, or a stray answer first.
+        UnitFaults f;
+        f.wrongAddress = true;
+        emu->setFaults(0, f);
+        QCOMPARE(c.exchange(RegisterClient::request(A::mode, 2)), hex("ffc80602b40000121234"));
+        f.wrongAddress = false;
+        f.strayDatagram = true;
+        emu->setFaults(0, f);
+        const QByteArray stray = c.exchange(RegisterClient::request(A::mode, 4));
+        QCOMPARE(stray.mid(8) + c.receive(), QByteArray(4, char(0xA5)) + hex("ffc80604b400001012340000"));
 
-    void histogramGoesOutOnTcpAfterAWrite()
-    {
-        QVector<quint32> known(4096);
-        for (int i = 0; i < known.size(); ++i)
-            known[i] = quint32(i) * 0x01010101u + 7;
-        emu->setHistogram(0, 2, known);
-        RegisterClient c = client(0);
+        // Histograms go out on TCP, high byte first; a channel out of range sends nothing. The
+        // HV unit, and a unit told to refuse, take no connection.
+        emu->setHistogram(0, 2, {0x0505050C, 7});
         QTcpSocket s;
-        // No waiting for the unit to take the connection in: a request right after the
-        // connection stands must be served.
         s.connectToHost(emu->unitAddress(0), emu->tcpPort());
-        QVERIFY(s.waitForConnected(RegisterClient::answerTimeoutMs));
-        QVERIFY(c.write(histgram, 2, 2));
-        const QByteArray bytes = RegisterClient::readStream(s, histogramBytes);
-        QCOMPARE(bytes.size(), histogramBytes);
-        QVector<quint32> got(4096);
-        qFromBigEndian<quint32>(bytes.constData(), got.size(), got.data());
-        QCOMPARE(got, known);
-        QCOMPARE(quint8(bytes[4 * 5]), quint8(0x05)); // bin 5 = 0x0505050C, high byte first
-
-        // Measured bins arrive as the unit holds it; a channel out of range sends nothing.
-        clearAndStart(c);
-        QThread::msleep(100);
-        QVERIFY(c.write(start, 0, 2));
-        QVERIFY(c.write(histgram, 1, 2));
-        const QByteArray measured = RegisterClient::readStream(s, histogramBytes);
-        QCOMPARE(measured.size(), histogramBytes);
-        qFromBigEndian<quint32>(measured.constData(), got.size(), got.data());
-        QCOMPARE(got, emu->histogram(0, 1));
-        QVERIFY(std::accumulate(got.begin(), got.end(), 0.0) > 0);
-        QVERIFY(c.write(histgram, 4, 2));
+        QVERIFY(s.waitForConnected(RegisterClient::answerTimeoutMs)); // served at once, no wait
+        QVERIFY(c.write(A::histgram, 2, 2));
+        QCOMPARE(RegisterClient::readStream(s, A::histogramBytes),
+                 hex("0505050C00000007") + QByteArray(16376, 0));
+        QVERIFY(c.write(A::histgram, 4, 2));
         QCOMPARE(RegisterClient::readStream(s, 1, RegisterClient::silenceMs), QByteArray());
+        f.refuseTcp = true;
+        emu->setFaults(1, f);
+        for (int unit : {1, hvUnit}) {
+            QTcpSocket refused;
+            refused.connectToHost(emu->unitAddress(unit), emu->tcpPort());
+            QVERIFY(!refused.waitForConnected(RegisterClient::answerTimeoutMs));
+        }
     }
 
-    void presetMeasurementEndsByItself()
+    void measurementRegisters()
     {
         RegisterClient c = client(0);
         const quint64 preset = 30000000; // 0.3 s
-        QVERIFY(c.write(measTime1, preset, 6));
-        clearAndStart(c);
-        QElapsedTimer wall;
-        wall.start();
-        QThread::msleep(100);
-        const quint64 early = c.read(realTime1, 6);
-        const qint64 wallEarly = wall.nsecsElapsed();
-        QVERIFY2(std::abs(double(early) * 10 - double(wallEarly)) < 50e6, qPrintable(QString::number(early)));
-        // Poll until the real time stops moving, as the program's watch does.
-        quint64 last = early, now = 0;
-        while (wall.elapsed() < settleTimeoutMs) {
-            QThread::msleep(pollMs);
-            now = c.read(realTime1, 6);
-            if (now == last) break;
-            last = now;
-        }
-        QCOMPARE(now, preset);
-        QVERIFY(wall.elapsed() >= 290);
-        QCOMPARE(c.read(start, 2), quint64(1));
-        quint64 icrs[4];
-        for (int ch = 0; ch < 4; ++ch) {
-            const quint32 o = channelStride * quint32(ch);
-            const quint64 live = c.read(liveTime1 + o, 6), dead = c.read(deadTime1 + o, 6);
-            QCOMPARE(live + dead, preset);
-            QVERIFY(dead > 0 && dead < preset / 4);
-            icrs[ch] = c.read(icr1 + o, 4);
-            const double inputs = double(c.read(fTotalCount1 + o, 4));
-            QVERIFY2(std::abs(inputs - icrs[ch] * 0.3) <= 1, qPrintable(QString::number(inputs)));
-            const QVector<quint32> bins = emu->histogram(0, ch);
-            const double expected = icrs[ch] * live * 1e-8;
-            const double n = std::accumulate(bins.begin(), bins.end(), 0.0);
-            QVERIFY2(std::abs(n - expected) < 5 * std::sqrt(expected),
-                     qPrintable(QStringLiteral("ch %1: %2 vs %3").arg(ch).arg(n).arg(expected)));
-        }
-        QVERIFY(std::abs(double(icrs[0]) - rate) < 1);
-        QVERIFY(icrs[0] < icrs[1] && icrs[1] < icrs[2] && icrs[2] < icrs[3]);
-        // The other unit measured nothing.
-        QCOMPARE(emu->regs(1, realTime1, 3), quint64(0));
-    }
-
-    void stopResumeAndClear()
-    {
-        RegisterClient c = client(0);
-        clearAndStart(c);
-        QThread::msleep(60);
-        QVERIFY(c.write(start, 0, 2));
-        const quint64 stopped = c.read(realTime1, 6);
-        QThread::msleep(60);
-        QCOMPARE(c.read(realTime1, 6), stopped);
-        QVERIFY(stopped >= 5000000);
-        QVERIFY(c.write(start, 1, 2));
-        QThread::msleep(60);
-        QVERIFY(c.read(realTime1, 6) >= stopped + 5000000); // accumulates, not from zero
-        QVERIFY(c.write(start, 0, 2));
-        emu->setHistogram(0, 3, QVector<quint32>(4096, 9));
+        QVERIFY(c.write(A::measTime1, preset, 6));
         for (quint64 v : {0, 1, 0})
-            QVERIFY(c.write(clear, v, 2));
-        QCOMPARE(c.read(realTime1, 6), quint64(0));
-        for (quint32 a : {liveTime1, deadTime1})
-            QCOMPARE(c.read(a + 2 * channelStride, 6), quint64(0));
-        QCOMPARE(c.read(fTotalCount1, 4), quint64(0));
-        QCOMPARE(c.read(icr1, 4), quint64(0));
-        for (int ch = 0; ch < 4; ++ch)
-            QCOMPARE(emu->histogram(0, ch), QVector<quint32>(4096, 0));
+            QVERIFY(c.write(A::clear, v, 2));
+        QVERIFY(c.write(A::start, 1, 2));
+        QVERIFY(QTest::qWaitFor([&]() { return c.read(A::realTime1, 6) == preset; }, waitMs));
+        QCOMPARE(c.read(A::start, 2), quint64(1));
+        for (quint32 o = 0; o < 4 * A::channelStride; o += A::channelStride) {
+            QCOMPARE(c.read(A::liveTime1 + o, 6) + c.read(A::deadTime1 + o, 6), preset);
+            const quint64 icr = c.read(A::icr1 + o, 4), inputs = c.read(A::fTotalCount1 + o, 4);
+            QVERIFY2(icr > 0 && qAbs(double(inputs) - icr * 0.3) <= 1, qPrintable(QString::number(inputs)));
+        }
+        QCOMPARE(emu->regs(1, A::realTime1, 3), quint64(0)); // the other unit measured nothing
+        for (quint64 v : {0, 1, 0})
+            QVERIFY(c.write(A::clear, v, 2));
+        QCOMPARE(c.read(A::realTime1, 6) + c.read(A::deadTime1, 6) + c.read(A::icr1, 4) +
+                     c.read(A::fTotalCount1, 4),
+                 quint64(0));
+        QCOMPARE(emu->histogram(0, 3), QVector<quint32>(4096, 0));
     }
 
     void hvSweepsOnAndOff()
     {
         RegisterClient hv = client(hvUnit);
-        QCOMPARE(hv.read(hvStat, 2), quint64(0x20)); // off, positive
-        QCOMPARE(hv.read(hvValue, 2), quint64(32767));
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(hv.write(hvOnOff, 1, 2));
-        QCOMPARE(hv.read(hvStat, 2), quint64(0x32)); // in transition, switched on
-        QThread::msleep(hvRampMs / 2);
-        const quint64 midway = hv.read(hvValue, 2);
-        QVERIFY2(midway > 32767 + 2000 && midway < 57342 - 2000, qPrintable(QString::number(midway)));
-        quint64 status = 0;
-        while (t.elapsed() < settleTimeoutMs && (status = hv.read(hvStat, 2)) != 0x34)
-            QThread::msleep(pollMs);
-        QCOMPARE(status, quint64(0x34));
-        QVERIFY(t.elapsed() >= hvRampMs - 20);
-        QCOMPARE(hv.read(hvValue, 2), quint64(57342)); // 150 V
-        QCOMPARE(hv.read(hvOnOff, 2), quint64(1));
-        QVERIFY(hv.write(hvOnOff, 0, 2));
-        QCOMPARE(hv.read(hvStat, 2), quint64(0x22));
-        QThread::msleep(5);
-        QVERIFY(hv.read(hvValue, 2) < 57342);
-        t.restart();
-        while (t.elapsed() < settleTimeoutMs && (status = hv.read(hvStat, 2)) != 0x20)
-            QThread::msleep(pollMs);
-        QCOMPARE(status, quint64(0x20));
-        QCOMPARE(hv.read(hvValue, 2), quint64(32767));
-        // A pinned word overrides what the unit would say.
-        emu->pinReg(hvUnit, hvStat, 0x0007);
-        QCOMPARE(hv.read(hvStat, 2), quint64(7));
-        emu->unpinReg(hvUnit, hvStat);
-        QCOMPARE(hv.read(hvStat, 2), quint64(0x20));
+        QCOMPARE(hv.read(A::hvStat, 2) << 16 | hv.read(A::hvValue, 2),
+                 quint64(0x20) << 16 | 32767); // off, positive
+        QVERIFY(hv.write(A::hvOnOff, 1, 2));
+        QCOMPARE(hv.read(A::hvStat, 2), quint64(0x32)); // in transition, switched on
+        QVERIFY(readsUntil(hv, A::hvValue, 57342));     // 150 V
+        QVERIFY(std::any_of(polled.begin(), polled.end(), [](quint64 v) { return v > 34767 && v < 55342; }));
+        QCOMPARE(hv.read(A::hvStat, 2), quint64(0x34));
+        QVERIFY(hv.write(A::hvOnOff, 0, 2));
+        QCOMPARE(hv.read(A::hvStat, 2), quint64(0x22));
+        QVERIFY(readsUntil(hv, A::hvStat, 0x20));
+        UnitFaults f;
+        f.emergency = true;
+        emu->setFaults(hvUnit, f);
+        QCOMPARE(hv.read(A::hvStat, 2), quint64(0xE0));
+    }
+
+    void emulatorProgram()
+    {
+        emu.reset();
+        const QString exe = qEnvironmentVariable("UNIT_EMULATOR_EXE");
+        QProcess p;
+        p.start(exe, {"--dsp", "1", "--hv", "--first-address", "127.0.23.2", "--seed", "5"});
+        QCOMPARE(console(p), QString("dsp0 127.0.23.2"));
+        QCOMPARE(console(p), QString("hv 127.0.23.3"));
+        const QRegularExpressionMatch ready =
+            QRegularExpression("^ready udp=(\\d+) tcp=(\\d+)$").match(console(p));
+        QVERIFY(ready.hasMatch());
+        RegisterClient c(QHostAddress("127.0.23.2"), quint16(ready.captured(1).toUInt()));
+        QVERIFY(c.write(A::mode, 0x0102, 2));
+        QCOMPARE(console(p, "get 0 0xb4000010"), QString("reg 0 0xb4000010 258"));
+        QCOMPARE(console(p, "set 0 0xB4000010 0x0304"), QString("ok"));
+        QCOMPARE(c.read(A::mode, 2), quint64(0x0304));
+        QCOMPARE(console(p, "get 1 0xb4002200"), QString("reg 1 0xb4002200 32"));
+        QCOMPARE(console(p, "fault 0 noanswer on"), QString("ok"));
+        c.send(RegisterClient::request(A::mode, 2));
+        QCOMPARE(c.receive(RegisterClient::silenceMs), QByteArray());
+        QCOMPARE(console(p, "fault 0 noanswer off"), QString("ok"));
+        QCOMPARE(console(p, "flat 0 2 5"), QString("ok"));
+        QCOMPARE(console(p, "dump 0 2"), QString("bins 0 2") + QString(" 5").repeated(4096));
+        for (const char* wrong : {"fault 0 delay soon", "flat 0 4 1", "frobnicate"})
+            QVERIFY(console(p, wrong).startsWith("error "));
+        p.write("quit\n");
+        QVERIFY(p.waitForFinished(waitMs));
+        QCOMPARE(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, 0);
+        QProcess stays;
+        stays.start(exe, {"--first-address", "127.0.23.10"});
+        stays.closeWriteChannel(); // the end of input is no quit
+        QVERIFY(!stays.waitForFinished(RegisterClient::silenceMs));
+
+        // Options: --exit-on-eof; a wrong count; a port already taken on the unit's address.
+        QUdpSocket taken;
+        QVERIFY(taken.bind(QHostAddress("127.0.23.20"), 0));
+        const QStringList runs[] = {
+            {"--first-address", "127.0.23.11", "--exit-on-eof"},
+            {"--dsp", "many"},
+            {"--first-address", "127.0.23.20", "--udp-port", QString::number(taken.localPort())}};
+        QStringList exits;
+        for (const QStringList& args : runs) {
+            QProcess run;
+            run.start(exe, args);
+            run.closeWriteChannel();
+            exits << (run.waitForFinished(waitMs) ? QString::number(run.exitCode()) : QString("running"));
+            exits << (run.readAllStandardError().contains("127.0.23.20") ? "named" : "");
+        }
+        QCOMPARE(exits.join(' '), QString("0  2  1 named"));
     }
 };
 

@@ -1,0 +1,265 @@
+#include "sim/LineClient.h"
+#include "sim/StandInServer.h"
+#include "zephra/History.h"
+#include "zephra/Zephra.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The server client widget: the exact bytes it writes and accepts, seen from a fake server
+// the test drives line by line; its log-in against the stand-in server with the Connect
+// button; the record of edited server addresses; and the stand-in server on its own.
+class TestZephra : public QObject
+{
+    Q_OBJECT
+
+    static constexpr int waitMs = 5000;
+    QTemporaryDir dir;
+
+    // A Zephra widget, connected to a server listening on `port` or else to a fake one.
+    struct Client
+    {
+        explicit Client(quint16 port = 0, const QString& keyFile = "Tavik.key")
+        {
+            if (!port) fake.listen(QHostAddress::LocalHost, 0);
+            zephra.setFields("127.0.0.1", QString::number(port ? port : fake.serverPort()), "Tavik", keyFile);
+            QObject::connect(&zephra, &Zephra::log, [this](const QString& m) { logs << m; });
+            if (port) return;
+            zephra.connectToZephra();
+            QTest::qWaitFor([this]() { return fake.hasPendingConnections(); });
+            peer = fake.nextPendingConnection();
+        }
+        // Sends each text and reads one line after each.
+        QByteArray exchange(const QList<QByteArray>& texts)
+        {
+            QByteArray lines;
+            for (const QByteArray& text : texts)
+                lines += exchange(text);
+            return lines;
+        }
+        QByteArray exchange(const QByteArray& line)
+        {
+            peer->write(line);
+            QTest::qWaitFor([this]() { return peer->canReadLine(); });
+            return peer->readLine();
+        }
+        // The status label's text and colour, then the button's.
+        QStringList looks() const
+        {
+            const auto* label = zephra.findChild<QLabel*>("statusL");
+            return {label->text(), label->styleSheet(), button()->text(), button()->styleSheet()};
+        }
+        QString status() const { return looks().first(); }
+        QPushButton* button() const { return zephra.findChild<QPushButton*>("connectB"); }
+
+        QTcpServer fake;
+        QTcpSocket* peer = nullptr;
+        Zephra zephra;
+        QStringList logs;
+    };
+
+    static QString keyLog(const char* text, const char* keyFile)
+    {
+        return QString("%1 [%2]").arg(text, QFileInfo(keyFile).absoluteFilePath());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QDir::setCurrent(dir.path());
+        QVERIFY(writeTextFile("server.keys", "alpha\nbe ta\ngamma\n") &&
+                writeTextFile("three.keys", "alpha\n  beta  \ngamma\n"));
+        QVERIFY(writeTextFile("empty.keys", ""));
+        StandInServer missing(standInConfig("missing.keys", 0));
+        QVERIFY(!missing.started);
+        QVERIFY2(missing.error.contains("missing.keys"), qPrintable(missing.error));
+    }
+
+    void acceptsOnlyTheExactOkPrefix()
+    {
+        QVERIFY(writeTextFile("Tavik.key", "k\n"));
+        // '+' marks the answers that let the client in
+        for (const QByteArray row :
+             {"+System>Tavik Ok: welcome home\n", "+System>Tavik Ok:\r\n", "-system>Tavik Ok:\n",
+              "-System>Tavik Ok\n", "-System>Tavik2 Ok:\n", "- System>Tavik Ok:\n"}) {
+            const bool accepted = row.startsWith('+');
+            Client c;
+            QSignalSpy verdict(&c.zephra, accepted ? &Zephra::zephraIsReady : &Zephra::zephraIsNotReady);
+            QCOMPARE(c.exchange("0\n"), QByteArray("Tavik k\n"));
+            c.peer->write(row.mid(1) + "5\n"); // what follows a refusal is no new challenge
+            QTRY_COMPARE_WITH_TIMEOUT(verdict.count(), 1, waitMs);
+            QCOMPARE(c.status(), QString(accepted ? "Connected" : "Disconnected"));
+            QVERIFY(accepted ||
+                    QTest::qWaitFor([&]() { return c.peer->state() != QAbstractSocket::ConnectedState; }));
+            QVERIFY(accepted || c.peer->readAll().isEmpty());
+        }
+    }
+
+    void answersItselfAndDropsWhatIsNoMessage()
+    {
+        QVERIFY(writeTextFile("Tavik.key", "k\n"));
+        Client c;
+        QCOMPARE(c.exchange("0\n"), QByteArray("Tavik k\n"));
+        c.peer->write("System>Tavik Ok:\n");
+        QTRY_COMPARE_WITH_TIMEOUT(c.status(), QString("Connected"), waitMs);
+        QSignalSpy asks(&c.zephra, &Zephra::anyAsk);
+        QCOMPARE(
+            c.exchange(
+                "ctrl1>Tavik\nctrl1 Tavik Hello\nctrl1>Tavik \"\" Hello\n\n   \nctrl1>Tavik   IsBusy  \n"),
+            QByteArray("Tavik>ctrl1 @IsBusy 0\n"));
+        QCOMPARE(asks.count(), 0);
+        QCOMPARE(c.exchange("ctrl1.a>Tavik.sub Hello\n"),
+                 QByteArray("Tavik.sub>ctrl1.a @Hello Hello! I am Tavik. Nice to meet you!\n"));
+        // Read as UTF-8, written as Latin-1.
+        QCOMPARE(
+            c.exchange(QList<QByteArray>{"ctrl1>Tavik Help \xc3\xa9\r\n", "ctrl1>Tavik Help \xe2\x9c\x93\n"}),
+            QByteArray("Tavik>ctrl1 @Help Er: Command [\xe9] not found.\n"
+                       "Tavik>ctrl1 @Help Er: Command [?] not found.\n"));
+    }
+
+    void logsInWithTheConnectButton()
+    {
+        QVERIFY(writeTextFile("Tavik.key", "alpha\r\n be  ta \r\ngamma\r\n"));
+        StandInServer server(standInConfig("server.keys", 7));
+        QVERIFY2(server.started, qPrintable(server.error));
+        Client c(server.port);
+        QSignalSpy ready(&c.zephra, &Zephra::zephraIsReady);
+        QSignalSpy notReady(&c.zephra, &Zephra::zephraIsNotReady);
+        QCOMPARE(c.looks(), (QStringList{"Disconnected", "background-color: rgb(176, 192, 192);", "Connect",
+                                         "background-color: rgb(96, 255, 181);"}));
+        c.button()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, waitMs);
+        QCOMPARE(c.logs, QStringList({keyLog("opening key file", "Tavik.key"), "sending key [Tavik][be ta]",
+                                      "Connected To Zephra"}));
+        QCOMPARE(c.looks(), (QStringList{"Connected", "background-color: rgb(211, 255, 241);", "Disconnect",
+                                         "background-color: rgb(255, 255, 128);"}));
+        c.button()->click();
+        QCOMPARE(notReady.count(), 1);
+        QCOMPARE(c.status(), QString("Disconnected"));
+        QTRY_VERIFY_WITH_TIMEOUT(server.notes().contains("Tavik left"), waitMs);
+        QCOMPARE(c.zephra.sendFrom("", "ctrl1", "X"), QString("Zephra is not ready (Tavik>ctrl1 X)"));
+
+        // Without a key nothing is sent, and the log-in waits for the server's verdict.
+        StandInServer slow(standInConfig("server.keys", 0, 1000));
+        Client w(slow.port, "missing.key");
+        QSignalSpy refused(&w.zephra, &Zephra::zephraIsNotReady);
+        w.button()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.looks(),
+                                  (QStringList{"Connecting", "background-color: rgb(255, 243, 162);",
+                                               "Connecting", "background-color: rgb(240, 240, 240);"}),
+                                  waitMs);
+        QCOMPARE(w.logs, QStringList({keyLog("opening key file", "missing.key"),
+                                      keyLog("Can't open key file", "missing.key"),
+                                      "I have no key to exchange with Zephra."}));
+        w.button()->click(); // meanwhile a click leaves the log-in going
+        QTRY_COMPARE_WITH_TIMEOUT(refused.count(), 1, waitMs);
+        QVERIFY(slow.notes().contains("refused ?: No log-in reply in time"));
+        QCOMPARE(slow.notes().filter("connection from").size(), 1);
+    }
+
+    void historyRecordsEditedAddresses()
+    {
+        QString host = "x", port = "y";
+        History::parse({"A: one", "a:   10.0.0.1  extra", "P:", "X: 1", "", "p: 7000", "A:two"}, host, port);
+        QCOMPARE(host + ' ' + port, QString("10.0.0.1 7000")); // the last entry of each kind
+        Zephra z;
+        z.setFields("h0", "6057", "Tavik", "Tavik.key"); // no edit: nothing recorded
+        History::read(host, port);
+        QCOMPARE(host, QString("10.0.0.1")); // no file: unchanged
+        for (const QString edit :
+             {"hostLE=A", "hostLE=A", "portLE=7000", "hostLE=B", "portLE=7000", "hostLE=A"}) {
+            auto* field = z.findChild<QLineEdit*>(edit.section('=', 0, 0));
+            field->setText(edit.section('=', 1));
+            emit field->editingFinished();
+        }
+        QFile f(History::fileName);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("A: A\nP: 7000\nA: B\nA: A\n"));
+        QVERIFY(writeTextFile(History::fileName, "P: 1\r\n"));
+        History::read(host, port);
+        QCOMPARE(host + '|' + port, QString("|1"));
+    }
+
+    // The stand-in server itself.
+    void relaysRequestsAnswersAndEvents()
+    {
+        StandInServer server(standInConfig("three.keys", 7));
+        QVERIFY2(server.started, qPrintable(server.error));
+        LineClient a, b, c;
+        QVERIFY(a.open(server.port) && b.open(server.port) && c.open(server.port));
+        QVERIFY(b.logIn("Tavik", "beta") && c.logIn("ctrl2", "beta"));
+        QCOMPARE(a.readLine(), QByteArray("7\n"));
+        a.send("ctrl1 beta\n");
+        QCOMPARE(a.readLine(), QByteArray("System>ctrl1 Ok: welcome\n"));
+        // Unchanged: sub-addresses, a CR, bytes that are no ASCII.
+        a.send("ctrl1.s>Tavik.dsp1 Hello \xc3\xa9\r\n");
+        QCOMPARE(b.readLine(), QByteArray("ctrl1.s>Tavik.dsp1 Hello \xc3\xa9\r\n"));
+        // Events go to every other client, not back to their sender.
+        b.send("Tavik>System _ChangedIsBusy 1\n");
+        QCOMPARE(a.readLine(), QByteArray("Tavik>System _ChangedIsBusy 1\n"));
+        QCOMPARE(c.readLine(), QByteArray("Tavik>System _ChangedIsBusy 1\n"));
+        QCOMPARE(b.socket.bytesAvailable(), 0);
+        // Only requests to unknown nodes are answered by the server.
+        a.send("ctrl1>Ghost @Hello hi\nctrl1>Ghost _Ev 1\nctrl1.x>Ghost.y Hello 1 2\n");
+        QCOMPARE(a.readLine(), QByteArray("System>ctrl1.x @Hello Er: Unknown node [Ghost]\n"));
+        // Lines that are no messages, or that claim another sender, are dropped.
+        const int dropped = server.notes().filter("dropped").size();
+        a.send("ctrl2>ctrl1 Hello\nctrl1>ctrl2\nctrl1 ctrl2 Hello\n\nctrl1>ctrl2 Hello\n");
+        QCOMPARE(c.readLine(), QByteArray("ctrl1>ctrl2 Hello\n"));
+        QCOMPARE(server.notes().filter("dropped").size(), dropped + 4);
+        a.send(QByteArray(ZephraServer::maxLineBytes + 10, 'x'));
+        QVERIFY(a.closedByPeer());
+    }
+
+    void logInRules()
+    {
+        // key file|challenge|first line|answer: 7 mod 3 picks key 1, -7 picks key 2
+        const QString wrong = "System>ctrl1 Er: Wrong key";
+        const QStringList rows = {"three.keys|7|ctrl1 alpha|" + wrong, "three.keys|-7|ctrl1 beta|" + wrong,
+                                  "three.keys|-7|ctrl1 gamma|System>ctrl1 Ok: welcome",
+                                  "empty.keys|0|ctrl1 |" + wrong,
+                                  "three.keys|0|ctrl1>Tavik Hello|System>? Er: Log-in needs \"name key\""};
+        for (const QString& row : rows) {
+            StandInServer server(standInConfig(row.section('|', 0, 0), row.section('|', 1, 1).toInt()));
+            LineClient a;
+            QVERIFY(a.open(server.port));
+            QCOMPARE(a.readLine(), row.section('|', 1, 1).toLatin1() + '\n');
+            a.send(row.section('|', 2, 2).toLatin1() + "\nctrl1>ctrl1 Hello\n");
+            QCOMPARE(a.readLine(), row.section('|', 3).toLatin1() + '\n');
+            QVERIFY(row.contains("Ok:") || (a.closedByPeer() && a.socket.readAll().isEmpty()));
+        }
+        StandInServer server(standInConfig("three.keys", 0, 200));
+        LineClient silent;
+        QVERIFY(silent.open(server.port));
+        QCOMPARE(silent.readLine(), QByteArray("0\n"));
+        QCOMPARE(silent.readLine(), QByteArray("System>? Er: No log-in reply in time\n"));
+        QVERIFY(silent.closedByPeer());
+    }
+
+    void keepsTheFirstOwnerOfAName()
+    {
+        StandInServer server(standInConfig("three.keys", 0));
+        LineClient first, second, other, third;
+        QVERIFY(first.open(server.port) && first.logIn("Tavik", "alpha"));
+        QVERIFY(second.open(server.port));
+        QVERIFY(!second.logIn("Tavik", "alpha"));
+        QVERIFY(second.closedByPeer());
+        QVERIFY(other.open(server.port) && other.logIn("ctrl1", "alpha"));
+        other.send("ctrl1>Tavik Hello\n");
+        QCOMPARE(first.readLine(), QByteArray("ctrl1>Tavik Hello\n"));
+        // Once the owner has gone the name is free again.
+        first.socket.disconnectFromHost();
+        QVERIFY(third.open(server.port));
+        QTRY_VERIFY_WITH_TIMEOUT(server.notes().contains("Tavik left"), LineClient::waitMs);
+        QVERIFY(third.logIn("Tavik", "alpha"));
+    }
+};
+
+QTEST_MAIN(TestZephra)
+#include "tst_zephra.moc"
