@@ -5,6 +5,7 @@
 #include "dsp/DspConstants.h"
 #include "dsp/DspReg.h"
 #include "dsp/VexDA.h"
+#include "dsp/VexdaLine.h"
 #include "hv/VexHv.h"
 #include "zephra/Zephra.h"
 
@@ -77,23 +78,17 @@ void Body::setUpDspGroup()
                       quint16(configStore.value("VEX_TCP_PORT", "24").toUInt()));
     const QStringList lines = configStore.allRests("VEXDA");
     for (int i = 0; i < lines.size(); ++i) {
-        QString name, address;
-        QString rest = takeFirstItem(lines.at(i), name);
-        rest = takeFirstItem(rest, address);
-        auto* unit = new VexDA(name, address);
+        const VexdaLine line = VexdaLine::parse(lines.at(i), channelOffsets.size());
+        const QString& name = line.name;
+        auto* unit = new VexDA(name, line.address);
         connect(unit, &VexUnit::log, ui.Log, &LogArea::log);
         if (unit->isSilentAtStartUp())
             emit log(QString("%1: no answer at start-up: not waited for again until the program has started")
                          .arg(name),
                      alertColor);
-        QByteArray enabled;
-        for (int c = 0; c < channelOffsets.size(); ++c) {
-            QString flag;
-            rest = takeFirstItem(rest, flag);
-            const bool on = flag.toInt() == 1;
-            enabled.append(on ? 1 : 0);
-            if (on) channels.append(ChannelRef{unit, c});
-        }
+        const QByteArray& enabled = line.enabled;
+        for (int c = 0; c < enabled.size(); ++c)
+            if (enabled.at(c)) channels.append(ChannelRef{unit, c});
         unit->channelEnabled = enabled;
         unit->roiStart.resize(enabled.size());
         unit->roiEnd.resize(enabled.size());

@@ -4,7 +4,8 @@
 
 // Numbers the units' documentation fixes, named once for every controller and handler.
 namespace Dsp {
-constexpr int binCount = 4096;               // bins of every channel's histogram (the MCA length)
+constexpr int binCount = 4096; // bins of every channel's histogram (the MCA length)
+constexpr int channelsPerUnit = 4;
 constexpr int histogramBytes = binCount * 4; // on the data connection: 32-bit bins
 constexpr double secondsPerTick = 1e-8;      // times and presets count ticks of 10 ns
 constexpr double ticksPerSecond = 1e8;

@@ -29,7 +29,6 @@ mkdir -p "$work"
 cd "$work"
 printf 'demo-key-1\ndemo-key-2\ndemo-key-3\n' > zephra.keys
 cp zephra.keys Tavik.key
-cp zephra.keys monitor.key
 
 pids=()
 stop_all() {
@@ -140,7 +139,9 @@ if [ $keep -eq 1 ]; then
     echo "  ${client[*]} GetROIs"
     if [ ${#platform[@]} -eq 0 ] && [ -x "$bin/monitor/tavik-monitor" ]; then
         kill "$consumer_pid" 2>/dev/null || true
-        "$bin/monitor/tavik-monitor" --port "$server_port" --keys monitor.key --name monitor > monitor.out 2>&1 &
+        monitor_args=()
+        for arg in "${tavik_args[@]}"; do [ "$arg" = -e ] && monitor_args+=(-e); done
+        "$bin/monitor/tavik-monitor" --config config.cfg --keys zephra.keys "${monitor_args[@]}" > monitor.out 2>&1 &
         pids+=($!)
         echo "The spectrum monitor now holds the data link."
     fi

@@ -141,18 +141,166 @@
     </message>
 </context>
 <context>
-    <name>QObject</name>
+    <name>MonitorWindow</name>
+    <message>
+        <source>Tavik Monitor</source>
+        <translation>Tavik モニター</translation>
+    </message>
     <message>
         <source>Start</source>
-        <translation type="unfinished"></translation>
+        <translation>開始</translation>
+    </message>
+    <message>
+        <source>RunStart with the next measurement number</source>
+        <translation>次の測定番号で RunStart を送ります</translation>
     </message>
     <message>
         <source>Stop</source>
-        <translation type="unfinished"></translation>
+        <translation>停止</translation>
     </message>
     <message>
-        <source>Stopping</source>
-        <translation type="unfinished"></translation>
+        <source>Clear</source>
+        <translation>クリア</translation>
+    </message>
+    <message>
+        <source>Idle</source>
+        <translation>停止中</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Fetch the spectra now</source>
+        <translation>スペクトルを今すぐ取得します</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Save the spectra on the screen as CSV and PNG</source>
+        <translation>表示中のスペクトルを CSV と PNG で保存します</translation>
+    </message>
+    <message>
+        <source>Overlay</source>
+        <translation>重ね描き</translation>
+    </message>
+    <message>
+        <source>Log scale</source>
+        <translation>対数目盛</translation>
+    </message>
+    <message>
+        <source>Drag: zoom · right click: whole · middle drag: pan</source>
+        <translation>ドラッグ: 拡大 · 右クリック: 全体 · 中ボタンドラッグ: 移動</translation>
+    </message>
+    <message>
+        <source>element %1, ch %2</source>
+        <translation>エレメント %1, ch %2</translation>
+    </message>
+    <message>
+        <source>%1 ch %2</source>
+        <translation>%1 ch %2</translation>
+    </message>
+    <message>
+        <source>no data yet: no measurement has ended on this unit</source>
+        <translation>データなし: このユニットではまだ測定が終了していません</translation>
+    </message>
+    <message>
+        <source>real %1 s  live %2 s  dead %3 s (%4 %)</source>
+        <translation>リアル %1 s  ライブ %2 s  デッド %3 s (%4 %)</translation>
+    </message>
+    <message>
+        <source>ICR %1  %2</source>
+        <translation>ICR %1  %2</translation>
+    </message>
+    <message>
+        <source>busy</source>
+        <translation>測定中</translation>
+    </message>
+    <message>
+        <source>idle</source>
+        <translation>停止中</translation>
+    </message>
+    <message>
+        <source>ROI %1-%2: %3</source>
+        <translation>ROI %1-%2: %3</translation>
+    </message>
+    <message>
+        <source>All elements</source>
+        <translation>全エレメント</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>測定中</translation>
+    </message>
+    <message>
+        <source>Measurement %1</source>
+        <translation>測定 %1</translation>
+    </message>
+    <message>
+        <source>Measurement -</source>
+        <translation>測定 -</translation>
+    </message>
+    <message>
+        <source>Server %1: logged in as %2</source>
+        <translation>サーバー %1: %2 としてログイン中</translation>
+    </message>
+    <message>
+        <source>Server %1: down, retrying</source>
+        <translation>サーバー %1: 切断、再接続中</translation>
+    </message>
+    <message>
+        <source>Server %1: connecting</source>
+        <translation>サーバー %1: 接続中</translation>
+    </message>
+    <message>
+        <source>%1: not asked yet</source>
+        <translation>%1: 未問い合わせ</translation>
+    </message>
+    <message>
+        <source>%1: answering</source>
+        <translation>%1: 応答あり</translation>
+    </message>
+    <message>
+        <source>%1: not on the server</source>
+        <translation>%1: サーバーにいません</translation>
+    </message>
+    <message>
+        <source>%1: no answer</source>
+        <translation>%1: 応答なし</translation>
+    </message>
+    <message>
+        <source>Data link %1: taken by another consumer, retrying</source>
+        <translation>データリンク %1: 他の受信側が使用中、再試行中</translation>
+    </message>
+    <message>
+        <source>Data link %1: connected</source>
+        <translation>データリンク %1: 接続済み</translation>
+    </message>
+    <message>
+        <source>Data link %1: connecting</source>
+        <translation>データリンク %1: 接続中</translation>
+    </message>
+    <message>
+        <source>Data link %1: down, retrying</source>
+        <translation>データリンク %1: 切断、再接続中</translation>
+    </message>
+    <message>
+        <source>Save spectra</source>
+        <translation>スペクトルの保存</translation>
+    </message>
+    <message>
+        <source>CSV and PNG (*.csv)</source>
+        <translation>CSV と PNG (*.csv)</translation>
+    </message>
+    <message>
+        <source>Measurement %1, %2</source>
+        <translation>測定 %1, %2</translation>
+    </message>
+    <message>
+        <source>Saved %1</source>
+        <translation>保存しました: %1</translation>
     </message>
 </context>
 <context>

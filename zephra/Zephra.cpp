@@ -5,10 +5,8 @@
 #include "zephra/History.h"
 #include "zephra/ZephraWire.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTcpSocket>
-#include <QTextStream>
 
 Zephra::Zephra(QWidget* parent) : QFrame(parent), sndLogColor(0, 200, 120)
 {
@@ -255,14 +253,9 @@ void Zephra::loadKeys()
     keys.clear();
     const QString path = QFileInfo(ui.keyFileLE->text()).absoluteFilePath();
     emit log(QString("opening key file [%1]").arg(clipForLog(path)));
-    QFile file(ui.keyFileLE->text());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        emit log(QString("Can't open key file [%1]").arg(clipForLog(path)));
-        return;
-    }
-    QTextStream in(&file);
-    while (!in.atEnd())
-        keys << in.readLine().simplified();
+    bool opened = false;
+    keys = ZephraWire::readKeys(ui.keyFileLE->text(), &opened);
+    if (!opened) emit log(QString("Can't open key file [%1]").arg(clipForLog(path)));
 }
 
 void Zephra::newHost()

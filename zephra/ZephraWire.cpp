@@ -1,5 +1,8 @@
 #include "zephra/ZephraWire.h"
 
+#include <QFile>
+#include <QTextStream>
+
 namespace ZephraWire {
 
 QString formatLine(const QString& from, const QString& fromSub, const QString& to, const QString& body)
@@ -49,6 +52,17 @@ int keyIndex(int challenge, int count)
     if (count <= 0) return -1;
     const int r = challenge % count;
     return r < 0 ? r + count : r;
+}
+
+QStringList readKeys(const QString& fileName, bool* opened)
+{
+    QStringList keys;
+    QFile file(fileName);
+    *opened = file.open(QIODevice::ReadOnly | QIODevice::Text);
+    QTextStream in(&file);
+    while (*opened && !in.atEnd())
+        keys << in.readLine().simplified();
+    return keys;
 }
 
 } // namespace ZephraWire

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The line format on the server connection, as plain functions.
 //
@@ -33,5 +34,9 @@ int challengeNumber(const QString& line);
 // remainder that is never negative, so -7 of 3 keys picks index 2 (as 2 and 5 do).
 // -1 when there are no keys.
 int keyIndex(int challenge, int count);
+
+// The keys of a key file: each line, white space collapsed, in file order (a blank line is
+// an empty key). `opened` tells whether the file could be read.
+QStringList readKeys(const QString& fileName, bool* opened);
 
 } // namespace ZephraWire

@@ -1,12 +1,10 @@
 #include "DataLinkConsumer.h"
 
-#include "SpectrumPlot.h"
-#include "dsp/McaCsv.h"
+#include "SpectrumFiles.h"
 #include "dsp/McaTransfer.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QSaveFile>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -15,9 +13,9 @@ DataLinkConsumer::DataLinkConsumer(const ConsumerOptions& options, QObject* pare
 {
     pause->setSingleShot(true);
     pause->setInterval(options.pauseMs);
+    framer.setBlocks(options.blocks);
     connect(pause, &QTimer::timeout, this, [this] {
-        const QByteArray bytes = buffer;
-        buffer.clear();
+        const QByteArray bytes = framer.takeHeld();
         if (!bytes.isEmpty()) endTransfer(bytes);
     });
     connect(socket, &QTcpSocket::connected, this, &DataLinkConsumer::onConnected);
@@ -43,7 +41,7 @@ void DataLinkConsumer::onConnected()
 {
     isLinked = true;
     complained = false;
-    buffer.clear();
+    framer.clear();
     emit linked();
 }
 
@@ -67,10 +65,10 @@ void DataLinkConsumer::onDisconnected()
 {
     isLinked = false;
     pause->stop();
-    if (!buffer.isEmpty()) {
-        emit problem(QString("link closed within a transfer (%1 bytes dropped)").arg(buffer.size()));
+    if (framer.heldBytes() > 0) {
+        emit problem(QString("link closed within a transfer (%1 bytes dropped)").arg(framer.heldBytes()));
         checkFailed = true;
-        buffer.clear();
+        framer.clear();
     }
     emit unlinked();
     if (over) return;
@@ -82,22 +80,16 @@ void DataLinkConsumer::onDisconnected()
 
 void DataLinkConsumer::readData()
 {
-    const qint64 cap = qint64(maxBlocks) * McaTransfer::blockSize;
     while (socket->bytesAvailable() > 0 && !over) {
-        buffer += socket->read(cap - buffer.size() + 1);
-        if (buffer.size() > cap) {
+        QList<QByteArray> done;
+        if (!framer.append(socket->read(readPieceBytes), done)) {
             emit problem(QString("more than %1 blocks in one transfer: dropped").arg(maxBlocks));
             checkFailed = true;
-            buffer.clear();
             socket->readAll();
             return;
         }
-        const int size = options.blocks * McaTransfer::blockSize;
-        while (options.blocks > 0 && buffer.size() >= size && !over) {
-            const QByteArray bytes = buffer.left(size);
-            buffer.remove(0, size);
-            endTransfer(bytes);
-        }
+        for (const QByteArray& bytes : done)
+            if (!over) endTransfer(bytes);
     }
     if (options.blocks == 0) pause->start();
 }
@@ -168,20 +160,11 @@ QStringList DataLinkConsumer::save(int n, const QVector<McaTransfer::Block>& blo
         QDir(options.outDir)
             .filePath(
                 QString("transfer-%1-%2").arg(now.toString("yyyyMMdd-hhmmss")).arg(n, 4, 10, QChar('0')));
-    QStringList written;
-    QSaveFile csv(base + ".csv");
-    if (csv.open(QIODevice::WriteOnly) && csv.write(mcaCsv(blocks)) >= 0 && csv.commit())
-        written << csv.fileName();
-    else
-        emit problem(QString("cannot write %1: %2").arg(csv.fileName(), csv.errorString()));
-    SpectrumPlot plot;
-    plot.setSpectra(QString("Transfer %1, %2").arg(n).arg(now.toString("yyyy-MM-dd hh:mm:ss")), blocks);
-    QString error;
-    if (plot.savePng(base + ".png", QSize(1000, 650), &error))
-        written << base + ".png";
-    else
-        emit problem(error);
-    return written;
+    const SpectrumFiles files = writeSpectrumFiles(
+        base, QString("Transfer %1, %2").arg(n).arg(now.toString("yyyy-MM-dd hh:mm:ss")), blocks);
+    for (const QString& text : files.problems)
+        emit problem(text);
+    return files.written;
 }
 
 void DataLinkConsumer::finish(int code)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/McaTransfer.h"
+#include "dsp/TransferFramer.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -33,7 +34,8 @@ class DataLinkConsumer : public QObject
     Q_OBJECT
 public:
     enum Exit { Done = 0, Failed = 1, CheckFailed = 2, TimeOver = 3 };
-    static constexpr int maxBlocks = 256; // the most blocks a transfer may hold
+    static constexpr int maxBlocks = TransferFramer::maxBlocks; // the most blocks a transfer may hold
+    static constexpr int readPieceBytes = 16 * McaTransfer::blockSize;
     static constexpr int retryMs = 500;
     static constexpr int splitGapMs = 150;
     static constexpr int flushWaitMs = 2000;
@@ -65,7 +67,7 @@ private:
     ConsumerOptions options;
     QTcpSocket* socket;
     QTimer* pause;
-    QByteArray buffer;
+    TransferFramer framer;
     bool isLinked = false;
     bool complained = false;
     bool checkFailed = false;

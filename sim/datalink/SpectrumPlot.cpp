@@ -23,7 +23,6 @@ SpectrumPlot::SpectrumPlot(QWidget* parent) : QwtPlot(parent)
     setAxisScaleEngine(QwtPlot::yLeft, new QwtLogScaleEngine);
     setAxisTitle(QwtPlot::xBottom, "bin");
     setAxisTitle(QwtPlot::yLeft, "counts");
-    insertLegend(new QwtLegend, QwtPlot::BottomLegend);
     auto* grid = new QwtPlotGrid;
     grid->setPen(QColor(220, 220, 220), 0, Qt::DotLine);
     grid->attach(this);
@@ -38,29 +37,72 @@ QString SpectrumPlot::labelOf(int element, const McaTransfer::Block& block)
         .arg(block.liveTime, 0, 'g', 6);
 }
 
+QColor SpectrumPlot::colourOf(int index)
+{
+    const int n = int(sizeof curveColours / sizeof curveColours[0]);
+    return curveColours[((index % n) + n) % n];
+}
+
 void SpectrumPlot::setSpectra(const QString& title, const QVector<McaTransfer::Block>& blocks)
 {
-    detachItems(QwtPlotItem::Rtti_PlotCurve, true);
+    if (!legend()) insertLegend(new QwtLegend, QwtPlot::BottomLegend);
     setTitle(title);
-    quint32 highest = 1;
+    QStringList labels;
+    QVector<QVector<quint32>> bins;
     for (int k = 0; k < blocks.size(); ++k) {
-        const QVector<quint32>& bins = blocks.at(k).bins;
-        QVector<double> x(bins.size());
-        QVector<double> y(bins.size());
-        for (int i = 0; i < bins.size(); ++i) {
+        labels << labelOf(k, blocks.at(k));
+        bins << blocks.at(k).bins;
+    }
+    setCurves(labels, bins);
+    showWhole();
+}
+
+void SpectrumPlot::setCurves(const QStringList& labels, const QVector<QVector<quint32>>& bins,
+                             const QVector<int>& colours)
+{
+    detachItems(QwtPlotItem::Rtti_PlotCurve, true);
+    const double floor = isLog ? emptyBinLevel : 0;
+    highest = 1;
+    for (int k = 0; k < bins.size(); ++k) {
+        const QVector<quint32>& counts = bins.at(k);
+        QVector<double> x(counts.size());
+        QVector<double> y(counts.size());
+        for (int i = 0; i < counts.size(); ++i) {
             x[i] = i;
-            y[i] = bins.at(i) > 0 ? double(bins.at(i)) : emptyBinLevel;
-            highest = qMax(highest, bins.at(i));
+            y[i] = counts.at(i) > 0 ? double(counts.at(i)) : floor;
+            highest = qMax(highest, counts.at(i));
         }
-        auto* curve = new QwtPlotCurve(labelOf(k, blocks.at(k)));
+        auto* curve = new QwtPlotCurve(labels.value(k));
         curve->setStyle(QwtPlotCurve::Steps);
-        curve->setPen(curveColours[k % int(sizeof curveColours / sizeof curveColours[0])], 1);
+        curve->setPen(colourOf(colours.value(k, k)), 1);
         curve->setSamples(x, y);
         curve->attach(this);
     }
-    setAxisScale(QwtPlot::xBottom, 0, McaTransfer::binCount);
-    setAxisScale(QwtPlot::yLeft, emptyBinLevel, double(highest) * 2);
+}
+
+QRectF SpectrumPlot::wholeRect() const
+{
+    const double bottom = isLog ? emptyBinLevel : 0;
+    const double top = isLog ? double(highest) * 2 : double(highest) * 1.1;
+    return QRectF(QPointF(0, bottom), QPointF(McaTransfer::binCount, top));
+}
+
+void SpectrumPlot::showWhole()
+{
+    const QRectF r = wholeRect();
+    setAxisScale(QwtPlot::xBottom, r.left(), r.right());
+    setAxisScale(QwtPlot::yLeft, r.top(), r.bottom());
     replot();
+}
+
+void SpectrumPlot::setLogScale(bool on)
+{
+    if (on == isLog) return;
+    isLog = on;
+    if (on)
+        setAxisScaleEngine(QwtPlot::yLeft, new QwtLogScaleEngine);
+    else
+        setAxisScaleEngine(QwtPlot::yLeft, new QwtLinearScaleEngine);
 }
 
 bool SpectrumPlot::savePng(const QString& path, const QSize& size, QString* error)

@@ -1,0 +1,57 @@
+#include "app/QuitOnSignal.h"
+#include "monitor/MonitorOptions.h"
+#include "monitor/MonitorSession.h"
+#include "monitor/MonitorWindow.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QTextStream>
+#include <QTranslator>
+
+int main(int argc, char* argv[])
+{
+    // The help needs no window system: it is answered before one is opened.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg != "-h" && arg != "--help") continue;
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName("tavik-monitor");
+        MonitorOptions ignored;
+        QString help;
+        MonitorOptions::read(core.arguments(), &ignored, &help);
+        QTextStream(stdout) << help;
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName("tavik-monitor");
+    MonitorOptions options;
+    QString message;
+    switch (MonitorOptions::read(app.arguments(), &options, &message)) {
+    case MonitorOptions::Help:
+        QTextStream(stdout) << message;
+        return 0;
+    case MonitorOptions::Bad:
+        QTextStream(stderr) << "tavik-monitor: " << message << " (see --help)\n";
+        return 1;
+    case MonitorOptions::Run:
+        break;
+    }
+    QuitOnSignal quitOnSignal;
+    QTranslator translator;
+    if (!options.english) {
+        translator.load(":Tavik_ja_JP");
+        app.installTranslator(&translator);
+    }
+
+    MonitorSession session(options);
+    QTextStream err(stderr);
+    const auto note = [&err](const QString& text) {
+        err << QDateTime::currentDateTime().toString("hh:mm:ss.zzz ") << text << Qt::endl;
+    };
+    QObject::connect(&session, &MonitorSession::problem, note);
+    if (options.log) QObject::connect(&session, &MonitorSession::log, note);
+    MonitorWindow window(session);
+    window.show();
+    session.start();
+    return app.exec();
+}

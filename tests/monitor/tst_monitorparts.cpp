@@ -1,0 +1,170 @@
+#include "dsp/McaBlock.h"
+#include "dsp/TransferFramer.h"
+#include "monitor/MonitorModel.h"
+#include "monitor/MonitorOptions.h"
+
+#include <QtTest>
+
+using McaTransfer::Block;
+using MonitorAnswers::Roi;
+
+// The monitor's pieces that need no socket: the framing of the link's bytes, the answers it
+// reads, the ROI sums and measurement number of the model, and where an option comes from.
+class TestMonitorParts : public QObject
+{
+    Q_OBJECT
+
+    static Block block(quint32 channel, quint32 tag, quint32 binValue)
+    {
+        Block b;
+        b.channel = channel;
+        b.tag = tag;
+        b.binCount = McaTransfer::binCount;
+        b.bins.fill(binValue, McaTransfer::binCount);
+        return b;
+    }
+
+private slots:
+    void framerCutsTransfersAcrossPieces()
+    {
+        McaBlock one;
+        one.writeHead(2, true, 1, 1, 0);
+        const QByteArray stream = one.bytes().repeated(5) + "tail";
+        TransferFramer framer(2);
+        QList<QByteArray> done;
+        for (int at = 0; at < stream.size(); at += 7000)
+            QVERIFY(framer.append(stream.mid(at, 7000), done));
+        QCOMPARE(done, (QList<QByteArray>{one.bytes().repeated(2), one.bytes().repeated(2)}));
+        QCOMPARE(framer.takeHeld(), one.bytes() + "tail");
+
+        // Without a block count nothing is cut; more than the cap is dropped whole.
+        TransferFramer paused;
+        QByteArray most(TransferFramer::maxBlocks * McaTransfer::blockSize, 'x');
+        QVERIFY(paused.append(most, done));
+        QVERIFY(!paused.append("y", done));
+        QCOMPARE(paused.heldBytes(), 0);
+        QCOMPARE(done.size(), 2);
+    }
+
+    void roisAnswer_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("elements");
+        QTest::newRow("two elements") << "0 2047 -5 99999" << true << 2;
+        QTest::newRow("none") << "" << true << 0;
+        QTest::newRow("odd count") << "0 2047 5" << false << 0;
+        QTest::newRow("no number") << "0 x" << false << 0;
+        QTest::newRow("error text") << "Er: Unknown node [Tavik]" << false << 0;
+        QTest::newRow("too many") << QString("1 2 ").repeated(257).trimmed() << false << 0;
+    }
+    void roisAnswer()
+    {
+        QFETCH(QString, answer);
+        QVector<Roi> rois;
+        QTEST(MonitorAnswers::parseRois(answer.split(' ', Qt::SkipEmptyParts), &rois), "ok");
+        QTEST(rois.size(), "elements");
+    }
+
+    void dataLinkChAnswer_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("reached"); // empty: refused
+        QTest::newRow("default") << "localhost 6058"
+                                 << "localhost:6058";
+        QTest::newRow("every interface") << "0.0.0.0 7000"
+                                         << "server:7000";
+        QTest::newRow("port 0") << "127.0.0.1 0"
+                                << "";
+        QTest::newRow("port too big") << "127.0.0.1 65536"
+                                      << "";
+        QTest::newRow("no port") << "127.0.0.1"
+                                 << "";
+    }
+    void dataLinkChAnswer()
+    {
+        QFETCH(QString, answer);
+        QString host;
+        quint16 port = 0;
+        const bool ok = MonitorAnswers::parseDataLinkCh(answer.split(' '), "server", &host, &port);
+        QTEST(ok ? QString("%1:%2").arg(host).arg(port) : QString(), "reached");
+    }
+
+    // The sum counts both ends, as GetValues does, and only bins that exist.
+    void roiSumsAndNames()
+    {
+        MonitorModel m;
+        m.setElementNames(MonitorAnswers::elementNames({"dsp1 127.0.0.2 1 0 1 0", "dsp2 127.0.0.3 0 0 0 1"}));
+        m.setRois({{100, 200}, {-5, 5}, {4000, 99999}});
+        m.takeTransfer({block(0, 3, 1), block(2, 0, 2), block(3, 0, 3)});
+        QCOMPARE(m.elements().at(0).roiSum, quint64(101));
+        QCOMPARE(m.elements().at(1).roiSum, quint64(6 * 2));
+        QCOMPARE(m.elements().at(2).roiSum, quint64(96 * 3));
+        QCOMPARE(m.elements().at(2).unit, QString("dsp2"));
+        m.setRois({{0, 0}});
+        QCOMPARE(m.elements().at(0).roiSum, quint64(1));
+        QVERIFY(!m.elements().at(1).hasRoi);
+        // Channels that disagree with the configuration: no names at all.
+        m.takeTransfer({block(0, 3, 1), block(1, 0, 1), block(3, 0, 1)});
+        QCOMPARE(m.elements().at(0).unit, QString());
+    }
+
+    void measurementNumber()
+    {
+        MonitorModel m;
+        QCOMPARE(m.nextMeasurementNumber(), quint32(1));
+        m.noteStarted(4);
+        m.takeTransfer({block(0, 9, 0), block(1, 0, 0)}); // running: block 1 carries 0
+        QCOMPARE(m.measurementNumber(), quint32(4));
+        QCOMPARE(m.runCounter(), quint32(9));
+        m.takeTransfer({block(0, 10, 0), block(1, 12, 0)});
+        QCOMPARE(m.nextMeasurementNumber(), quint32(13));
+        m.takeTransfer({block(0, 11, 0)}); // one element: no number sent
+        QCOMPARE(m.measurementNumber(), quint32(12));
+    }
+
+    void optionsCommandLineWinsOverFile_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("expected"); // host port name keys node interval, or the error
+        const QString file =
+            "ZEPHRA_IP 10.0.0.9\nzephra_port 7001\nMONITOR_NAME watcher\nMONITOR_INTERVAL 0.5\n";
+        QTest::newRow("defaults") << QStringList() << "localhost 6057 monitor monitor.key Tavik 2000";
+        QTest::newRow("file") << QStringList{"--config", "FILE"}
+                              << "10.0.0.9 7001 watcher monitor.key Tavik 500";
+        QTest::newRow("both") << QStringList{"--config", "FILE", "--port", "7002",
+                                             "--node",   "T2",   "--keys", "k"}
+                              << "10.0.0.9 7002 watcher k T2 500";
+        QTest::newRow("bad port") << QStringList{"--port", "70000"} << "the port must be 1-65535";
+        QTest::newRow("short interval")
+            << QStringList{"--interval", "0.1"} << "the interval must be 0.2-3600 s";
+        QTest::newRow("name with dot")
+            << QStringList{"--name", "a.b"} << "the name must be one word without '>' or '.'";
+        QFile f(dir.filePath("m.cfg"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file.toLatin1()) > 0);
+        configFile = f.fileName();
+    }
+    void optionsCommandLineWinsOverFile()
+    {
+        QFETCH(QStringList, args);
+        args.replaceInStrings("FILE", configFile);
+        MonitorOptions o;
+        QString message;
+        const MonitorOptions::Outcome outcome =
+            MonitorOptions::read(QStringList("tavik-monitor") + args, &o, &message);
+        const QString got = outcome == MonitorOptions::Run ? QString("%1 %2 %3 %4 %5 %6")
+                                                                 .arg(o.host)
+                                                                 .arg(o.port)
+                                                                 .arg(o.name, o.keyFile, o.node)
+                                                                 .arg(o.intervalMs)
+                                                           : message;
+        QTEST(got, "expected");
+    }
+
+private:
+    QTemporaryDir dir;
+    QString configFile;
+};
+
+QTEST_MAIN(TestMonitorParts)
+#include "tst_monitorparts.moc"

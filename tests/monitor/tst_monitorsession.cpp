@@ -1,0 +1,206 @@
+#include "requests/RequestRig.h"
+
+#include "monitor/DataLinkClient.h"
+#include "monitor/ElementPanel.h"
+#include "monitor/MonitorSession.h"
+#include "monitor/MonitorWindow.h"
+#include "monitor/ServerLink.h"
+#include "sim/datalink/DataLinkConsumer.h"
+
+#include <QImage>
+#include <QTcpServer>
+#include <QtTest>
+#include <qwt_plot_marker.h>
+
+namespace A = UnitAddresses;
+
+// The monitor's session in this process against the real program, the stand-in server and
+// two emulated units: the transfers the program writes, the request cycle and its "Ack",
+// the ROI sums against GetValues, a data link held by another consumer, and the losses of
+// the program and of the server.
+class TestMonitorSession : public QObject
+{
+    Q_OBJECT
+
+    static constexpr int waitMs = 30000;
+    std::unique_ptr<TavikRig> rig;
+    std::unique_ptr<MonitorSession> session;
+    QStringList vexda;
+    QStringList asked; // command words the monitor sent, in order
+    quint16 linkPort = 0;
+
+    QString startTavik()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        linkPort = probe.serverPort();
+        probe.close();
+        rig = std::make_unique<TavikRig>();
+        rig->extraConfig = QString("DATA_LINK_CH_IP 127.0.0.1\nDATA_LINK_CH_PORT %1\n").arg(linkPort);
+        const QString error = rig->startUnits("127.0.68.2", 2);
+        if (!error.isEmpty()) return error;
+        vexda = QStringList{"dsp1 " + rig->unitIp(0) + " 1 1 0 0", "dsp2 " + rig->unitIp(1) + " 0 0 1 1"};
+        return rig->startTavik(vexda);
+    }
+
+    void startMonitor()
+    {
+        MonitorOptions o;
+        o.host = "127.0.0.1";
+        o.port = rig->server->port;
+        o.keyFile = rig->dir.filePath("zephra.keys");
+        o.intervalMs = 500;
+        o.vexda = vexda;
+        session = std::make_unique<MonitorSession>(o);
+        connect(&session->server(), &ServerLink::traffic, this, [this](const QString& line, bool sent) {
+            if (sent) asked << line.section(' ', 1, 1);
+        });
+        session->start();
+    }
+
+    int transfers() const { return session->model().transfers(); }
+    bool transfersBeyond(int n) const
+    {
+        return QTest::qWaitFor([&] { return transfers() > n; }, waitMs);
+    }
+
+    void restartTavik()
+    {
+        rig->tavik.terminate();
+        QVERIFY(rig->tavik.waitForFinished(waitMs));
+        rig->tavik.start();
+        QVERIFY(rig->ctrl.waitUntilServed(waitMs));
+    }
+
+private slots:
+    void cleanup()
+    {
+        session.reset();
+        rig.reset();
+        asked.clear();
+    }
+
+    void measurementSeenAndSummedAsTheProgramDoes()
+    {
+        QVERIFY2(startTavik().isEmpty(), "start");
+        startMonitor();
+        MonitorWindow window(*session);
+        QSignalSpy linkStates(&session->dataLink(), &DataLinkClient::stateChanged);
+        QVERIFY(transfersBeyond(0));
+        QCOMPARE(rig->ctrl.ask("SetPresetType REAL"), QString("Ok:"));
+        QCOMPARE(rig->ctrl.ask("SetPresetValue 2"), QString("Ok:"));
+        session->runStart();
+        QTRY_VERIFY_WITH_TIMEOUT(session->model().running(), waitMs);
+        QCOMPARE(session->model().measurementNumber(), quint32(1));
+        QVERIFY(rig->ctrl.waitForEvent("ChangedIsBusy 0", waitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!session->model().running(), waitMs);
+
+        // The final snapshot as the units hold it.
+        const QVector<MonitorModel::Element> shown = session->model().elements();
+        QCOMPARE(shown.size(), 4);
+        for (int k = 0; k < 4; ++k) {
+            const int unit = k / 2, ch = k % 2 + 2 * unit;
+            const McaTransfer::Block& b = shown.at(k).block;
+            QCOMPARE(shown.at(k).unit, QString("dsp%1").arg(unit + 1));
+            QCOMPARE(b.channel, quint32(ch));
+            QCOMPARE(b.realTime, rig->emu->regs(unit, A::realTime1, 3) * 1e-8);
+            QCOMPARE(b.liveTime, rig->emu->regs(unit, channelAddress(A::liveTime1, ch), 3) * 1e-8);
+            QCOMPARE(b.icr, double(rig->emu->regs(unit, channelAddress(A::icr1, ch), 2)));
+            QCOMPARE(b.bins, rig->emu->histogram(unit, ch));
+            QVERIFY(sumOf(b.bins, 0, 4096) > 1000);
+        }
+        QCOMPARE(session->model().measurementNumber(), quint32(1));
+
+        // The ROI sums shown are GetValues' for the same snapshot.
+        QCOMPARE(rig->ctrl.ask("SetROIs 100 900 0 4095 2000 2100 -3 50"), QString("Ok:"));
+        const int before = transfers();
+        session->refresh();
+        QVERIFY(transfersBeyond(before));
+        const QStringList values = rig->ctrl.ask("GetValues").split(' ');
+        QCOMPARE(values.size(), 1 + 4 * 4);
+        quint64 total = 0;
+        for (int k = 0; k < 4; ++k) {
+            const MonitorModel::Element& e = session->model().elements().at(k);
+            QCOMPARE(QString::number(e.roiSum), values.at(5 + k));
+            total += e.roiSum;
+            const QwtPlotItemList marks =
+                window.findChildren<ElementPanel*>().at(k)->plot()->itemList(QwtPlotItem::Rtti_PlotMarker);
+            QCOMPARE(marks.size(), 1);
+            QVERIFY(
+                static_cast<QwtPlotMarker*>(marks.first())->label().text().endsWith(": " + values.at(5 + k)));
+        }
+        QCOMPARE(QString::number(total), values.first());
+
+        // The cycle: one GetMCAs per cycle, each answered by a transfer and acknowledged (else
+        // the program would have dropped the link after its wait).
+        QCOMPARE(asked.first(), QString("GetDataLinkCh"));
+        const int mcas = asked.count("GetMCAs");
+        QVERIFY2(transfers() == mcas || transfers() == mcas - 1, qPrintable(asked.join(' ')));
+        QCOMPARE(linkStates.size(), 2); // connecting, connected: never dropped
+
+        QTemporaryDir out;
+        QVERIFY(window.saveTo(out.filePath("spectra")));
+        QFile csv(out.filePath("spectra.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll().split('\n').at(2), QByteArray("offset 4,1,1,0,0"));
+        QCOMPARE(QImage(out.filePath("spectra.png")).size(), QSize(1000, 650));
+    }
+
+    void linkHeldByAnotherConsumerIsReported()
+    {
+        QVERIFY2(startTavik().isEmpty(), "start");
+        ConsumerOptions co;
+        co.port = linkPort;
+        co.blocks = 4;
+        auto holder = std::make_unique<DataLinkConsumer>(co);
+        QSignalSpy held(holder.get(), &DataLinkConsumer::transferReceived);
+        QSignalSpy linked(holder.get(), &DataLinkConsumer::linked);
+        holder->start();
+        QTRY_COMPARE_WITH_TIMEOUT(linked.size(), 1, waitMs);
+
+        startMonitor();
+        QSignalSpy problems(session.get(), &MonitorSession::problem);
+        QTRY_VERIFY_WITH_TIMEOUT(session->linkTaken(), waitMs);
+        QVERIFY(std::any_of(problems.begin(), problems.end(), [](const QList<QVariant>& p) {
+            return p.at(0).toString().contains("taken by another consumer");
+        }));
+        QVERIFY(held.size() >= 1); // the monitor's GetMCAs went to the holder
+        QCOMPARE(transfers(), 0);
+
+        holder.reset();
+        QVERIFY(transfersBeyond(0));
+        QVERIFY(!session->linkTaken());
+    }
+
+    void reconnectsAfterTheProgramAndTheServerRestart()
+    {
+        QVERIFY2(startTavik().isEmpty(), "start");
+        startMonitor();
+        QVERIFY(transfersBeyond(0));
+
+        rig->tavik.terminate();
+        QVERIFY(rig->tavik.waitForFinished(waitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(session->nodeState(), MonitorSession::NodeAbsent, waitMs);
+        QCOMPARE(session->dataLink().state(), DataLinkClient::Down);
+        rig->tavik.start();
+        QVERIFY(rig->ctrl.waitUntilServed(waitMs));
+        QVERIFY(transfersBeyond(transfers()));
+        QCOMPARE(session->nodeState(), MonitorSession::NodeAnswering);
+
+        // The program does not log in again by itself: it is restarted with the server.
+        const quint16 port = rig->server->port;
+        rig->server.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(session->server().state(), ServerLink::Down, waitMs);
+        ServerConfig config = standInConfig(rig->dir.filePath("zephra.keys"), TavikRig::challenge);
+        config.port = port;
+        rig->server = std::make_unique<StandInServer>(config);
+        QVERIFY2(rig->server->started, qPrintable(rig->server->error));
+        QVERIFY(rig->ctrl.logIn(port, TavikRig::keyOfChallenge));
+        restartTavik();
+        QVERIFY(transfersBeyond(transfers()));
+        QCOMPARE(session->server().state(), ServerLink::Ready);
+    }
+};
+
+QTEST_MAIN(TestMonitorSession)
+#include "tst_monitorsession.moc"
