@@ -3,13 +3,14 @@
 # one request kind, short and long, whose difference leaves out shutdown; start-up is left
 # out by switching the profiler on only once tavik has logged in.
 #   bench/profile.sh NAME [SHORT LONG]    NAME: status, histogram, values or datalink
+# KEEP=folder keeps the callgrind and strace outputs there (callgrind_annotate reads them).
 # Needs valgrind and strace; runs pinned to CPU 0 like the benchmarks.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bench="$here/build/bench/bench_requests"
 name=$1 short=${2:-20} long=${3:-220}
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP:-}" ] && mkdir -p "$KEEP" && cp "$work"/callgrind.* "$work"/strace.* "$KEEP"/; rm -rf "$work"' EXIT
 
 run() { # tool count -> total
     local tool=$1 count=$2 out="$work/$1.$2"

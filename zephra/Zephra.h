@@ -70,6 +70,7 @@ public slots:
 
 private:
     bool loggedIn() const;
+    void writeNow(const QByteArray& bytes);
     void sendKey(const QString& challenge);
     void loadKeys();
 
