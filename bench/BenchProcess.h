@@ -7,7 +7,8 @@
 class BenchProcess
 {
 public:
-    static constexpr int waitMs = 60000; // a program under a profiler starts slowly
+    static constexpr int waitMs = 60000;
+    static constexpr int startUpWaitMs = 300000; // a program under a profiler starts slowly
 
     ~BenchProcess() { stop(); }
 

@@ -95,7 +95,7 @@ struct Installation
 // answers late are read off up to the answer to one more, sent under a sub-name of its own.
 void waitForHello(RelayClient& client, const std::string& to)
 {
-    const QDeadlineTimer deadline(BenchProcess::waitMs);
+    const QDeadlineTimer deadline(BenchProcess::startUpWaitMs);
     for (bool answered = false; !answered;) {
         if (deadline.hasExpired()) qFatal("%s did not answer Hello", to.c_str());
         client.send(client.name() + '>' + to + " Hello\n");

@@ -13,7 +13,7 @@ QString numberText(double value)
 }
 
 // Answers of 4096 counts are frequent: the digits go straight into one buffer.
-template <typename Count> static QString joinCounts(const Count* counts, int n)
+template <typename Count> static QByteArray joinCounts(const Count* counts, int n)
 {
     constexpr int widest = std::numeric_limits<Count>::digits10 + 2; // digits and a blank
     QByteArray out(n * widest, Qt::Uninitialized);
@@ -24,17 +24,24 @@ template <typename Count> static QString joinCounts(const Count* counts, int n)
         at = std::to_chars(at, end, counts[i]).ptr;
     }
     out.truncate(int(at - out.data()));
-    return QString::fromLatin1(out);
+    return out;
 }
 
 QString countsText(const quint32* counts, int n)
+{
+    const QByteArray text = joinCounts(counts, n);
+    return QString::fromLatin1(text.constData(), text.size());
+}
+
+QByteArray countsLatin1(const quint32* counts, int n)
 {
     return joinCounts(counts, n);
 }
 
 QString countsText(const QVector<quint64>& counts)
 {
-    return joinCounts(counts.constData(), counts.size());
+    const QByteArray text = joinCounts(counts.constData(), counts.size());
+    return QString::fromLatin1(text.constData(), text.size());
 }
 
 QString numbersText(const QVector<double>& values)

@@ -10,6 +10,7 @@ QString numberText(double value);
 
 // Counts joined by single blanks.
 QString countsText(const quint32* counts, int n);
+QByteArray countsLatin1(const quint32* counts, int n);
 QString countsText(const QVector<quint64>& counts);
 
 // Values formatted as numberText and joined by single blanks.

@@ -31,7 +31,7 @@ void Body::askGetHistgram(AMsg msg)
         zephra->sendAnswer(msg, "0 Er: data transfer");
         return;
     }
-    zephra->sendAnswer(msg, countsText(ref.unit->histogram.constData(), binCount));
+    zephra->sendLatin1Answer(msg, countsLatin1(ref.unit->histogram.constData(), binCount));
 }
 
 void Body::askGetValue(AMsg msg)

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaMethod>
 #include <QTcpSocket>
 #include <QTextStream>
 
@@ -93,6 +94,18 @@ QString Zephra::sendFrom(const QString& sub, const QString& to, const QString& b
 void Zephra::sendAnswer(const AMsg& msg, const QString& text)
 {
     emit sendingAnsToZephra(sendLine(msg.toNode, msg.toSub, msg.from, ZephraWire::answerBody(msg.cmd, text)));
+}
+
+// The line goes out from one buffer; its text, a copy as long, is made only for whoever
+// logs or listens to it.
+void Zephra::sendLatin1Answer(const AMsg& msg, const QByteArray& latin1Text)
+{
+    const bool listened = isSignalConnected(QMetaMethod::fromSignal(&Zephra::sendingAnsToZephra));
+    if (!loggedIn() || logSendingMsg || listened) {
+        sendAnswer(msg, QString::fromLatin1(latin1Text));
+        return;
+    }
+    writeNow(ZephraWire::encodeAnswer(msg.toNode, msg.toSub, msg.from, msg.cmd, latin1Text));
 }
 
 void Zephra::sendEvent(const QString& sub, const QString& event)
