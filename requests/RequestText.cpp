@@ -117,3 +117,13 @@ quint64 sumThroughEnd(const quint32* bins, int binCount, int start, int end)
     if (end < binCount) return sumBelowEnd(bins, binCount, start, end + 1);
     return sumBelowEnd(bins, binCount, start, binCount);
 }
+
+BinSums sumTotalAndThroughEnd(const quint32* bins, int binCount, int start, int end)
+{
+    const int lo = qBound(0, start, binCount);
+    const int hi = end < binCount ? qBound(lo, end + 1, binCount) : binCount;
+    BinSums sums;
+    sums.roi = sumBelowEnd(bins, binCount, lo, hi);
+    sums.total = sumBelowEnd(bins, binCount, 0, lo) + sums.roi + sumBelowEnd(bins, binCount, hi, binCount);
+    return sums;
+}
