@@ -73,9 +73,11 @@ struct Installation
         return dataLinkPort;
     }
 
+    QString tavikExe = builtProgram("../tavik");
+
     void startTavik(BenchProcess& tavik, const QStringList& wrap = {})
     {
-        tavik.start(builtProgram("../tavik"), {"-platform", "offscreen", "-e"}, dir.path(), wrap);
+        tavik.start(tavikExe, {"-platform", "offscreen", "-e"}, dir.path(), wrap);
     }
 
     void startBareNode(BenchProcess& node, const QString& name, bool startUp)
@@ -233,6 +235,7 @@ int main(int argc, char* argv[])
     const int rounds = intOption(args, "--rounds", 9);
 
     Installation inst;
+    if (args.contains("--tavik")) inst.tavikExe = args.value(args.indexOf("--tavik") + 1); // another build
     inst.start();
     if (!args.contains("--run") && wanted(args, "startup"))
         benchStartUp(inst, intOption(args, "--startup-rounds", 5));
