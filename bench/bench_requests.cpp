@@ -167,22 +167,22 @@ void benchStartUp(Installation& inst, int rounds)
 // A fixed run of one request without timing, for a profiler or tracer put before the program.
 int profileRun(Installation& inst, const QStringList& args, RelayClient& client, Consumer& consumer)
 {
-    const QStringList spec = args.at(args.indexOf("--run") + 1).split(':');
-    const int count = spec.value(1).toInt();
+    const QStringList kind = args.at(args.indexOf("--run") + 1).split(':');
+    const int count = kind.value(1).toInt();
     if (args.contains("--hold")) { // a profiler may be switched on meanwhile
         out() << "holding pid=" << inst.tavikPid << Qt::endl;
         QTextStream(stdin).readLine();
     }
     for (int i = 0; i < count; ++i) {
-        if (spec.first() == "status") client.ask("Tavik.dsp1", "Status Mode");
-        if (spec.first() == "histogram") client.ask("Tavik", "GetHistgram 0");
-        if (spec.first() == "values") client.ask("Tavik", "GetValues");
-        if (spec.first() == "datalink") {
+        if (kind.first() == "status") client.ask("Tavik.dsp1", "Status Mode");
+        if (kind.first() == "histogram") client.ask("Tavik", "GetHistgram 0");
+        if (kind.first() == "values") client.ask("Tavik", "GetValues");
+        if (kind.first() == "datalink") {
             client.ask("Tavik", "GetMCAs");
             consumer.take();
         }
     }
-    out() << "ran " << count << ' ' << spec.first() << Qt::endl;
+    out() << "ran " << count << ' ' << kind.first() << Qt::endl;
     return 0;
 }
 
