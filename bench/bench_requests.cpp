@@ -1,206 +1,303 @@
-#include "BareUnit.h"
+#include "BenchProcess.h"
 #include "BenchTimer.h"
-#include "EchoNode.h"
-#include "StandInServer.h"
+#include "bare/BareNet.h"
+#include "bare/RelayClient.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QProcess>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTextStream>
 
 #include <memory>
 #include <vector>
 
-// Requests through the stand-in server to the real program, each beside the bare message
-// round trip plus the bare unit exchanges that request needs, measured in the same run.
-// The units are emulated by the emulator program, so that the program and the bare
-// sockets both reach them across processes, as they would reach real units.
+// Requests to the real program beside the bare node doing the same unit exchanges, both
+// through the same bare relay and the same bare units, each in a process of its own.
 namespace {
 constexpr int dspUnits = 16;
-constexpr int firstBareUnit = dspUnits; // as many units again for the bare exchanges
-constexpr int waitMs = 5000;
-const QByteArray key = "bench-key";
+constexpr int channelsPerUnit = 4;
+constexpr int blocks = dspUnits * channelsPerUnit;
+constexpr std::size_t blockBytes = 16432;
+const QString firstTavikUnit = "127.0.50.2";
+const QString firstBareUnit = "127.0.50.18"; // the bare node's own 16 units follow
+constexpr int helloPollMs = 1;
 
-// A client of the message server on this thread, waiting without an event loop.
-struct Client
+QTextStream& out()
 {
-    QTcpSocket socket;
-    QByteArray name;
+    static QTextStream s(stdout);
+    return s;
+}
 
-    QByteArray line()
+struct Installation
+{
+    BenchProcess relay, units;
+    qint64 tavikPid = 0;
+    quint16 relayPort = 0, udpPort = 0, tcpPort = 0;
+    QTemporaryDir dir;
+
+    void start()
     {
-        while (!socket.canReadLine())
-            if (!socket.waitForReadyRead(waitMs)) qFatal("no line from the server");
-        return socket.readLine();
+        relay.start(builtProgram("bare/bare-relay"), {});
+        relayPort = quint16(relay.lineStartingWith("listening").split(' ').value(1).toUInt());
+        units.start(builtProgram("bare/bare-units"),
+                    {"--units", QString::number(2 * dspUnits), "--first-address", firstTavikUnit});
+        const QList<QByteArray> ready = units.lineStartingWith("ready").split(' ');
+        udpPort = quint16(ready.value(1).mid(4).toUInt());
+        tcpPort = quint16(ready.value(2).mid(4).toUInt());
     }
 
-    bool logIn(quint16 port, const QByteArray& as)
+    // The program's folder with its configuration and key file; returns its data-link port.
+    quint16 writeConfig(const QString& name)
     {
-        name = as;
-        socket.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
-        if (!socket.waitForConnected(waitMs)) return false;
-        line();
-        socket.write(name + ' ' + key + '\n');
-        return line().startsWith("System>" + name + " Ok:");
+        const quint16 dataLinkPort = freeTcpPort();
+        QByteArray config = QString("ZEPHRA_IP 127.0.0.1\nZEPHRA_PORT %1\nCONNECT_TO_ZEPHRA 1\n"
+                                    "NAME_ON_ZEPHRA %2\nVEX_UDP_PORT %3\nVEX_TCP_PORT %4\n"
+                                    "DATA_LINK_CH_IP 127.0.0.1\nDATA_LINK_CH_PORT %5\n")
+                                .arg(relayPort)
+                                .arg(name)
+                                .arg(udpPort)
+                                .arg(tcpPort)
+                                .arg(dataLinkPort)
+                                .toLatin1();
+        const quint32 first = BareNet::loopback(firstTavikUnit.toStdString());
+        for (int u = 0; u < dspUnits; ++u)
+            config += QString("VEXDA dsp%1 %2 1 1 1 1\n")
+                          .arg(u + 1)
+                          .arg(QString::fromStdString(BareNet::addressText(first + quint32(u))))
+                          .toLatin1();
+        QFile file(dir.filePath("config.cfg"));
+        QFile key(dir.filePath("Tavik.key"));
+        if (!file.open(QIODevice::WriteOnly) || !key.open(QIODevice::WriteOnly))
+            qFatal("cannot write the config");
+        file.write(config);
+        key.write("bench-key\n");
+        return dataLinkPort;
     }
 
-    // Sends one request and returns its answer line, skipping events.
-    QByteArray ask(const QByteArray& to, const QByteArray& body)
+    QString tavikExe = builtProgram("../tavik");
+
+    void startTavik(BenchProcess& tavik, const QStringList& wrap = {})
     {
-        socket.write(name + '>' + to + ' ' + body + '\n');
-        socket.flush();
-        for (;;) {
-            QByteArray l = line();
-            if (!l.contains(">System ")) return l;
-        }
+        tavik.start(tavikExe, {"-platform", "offscreen", "-e"}, dir.path(), wrap);
+    }
+
+    void startBareNode(BenchProcess& node, const QString& name, bool startUp)
+    {
+        QStringList args{"--relay-port",    QString::number(relayPort),
+                         "--name",          name,
+                         "--first-address", firstBareUnit,
+                         "--units",         QString::number(dspUnits),
+                         "--udp-port",      QString::number(udpPort),
+                         "--tcp-port",      QString::number(tcpPort)};
+        if (startUp) args << "--startup";
+        node.start(builtProgram("bare/bare-node"), args);
     }
 };
 
-struct Emulator
+// Asks `to` Hello until it answers; the node may not be logged in yet. The Hellos it
+// answers late are read off up to the answer to one more, sent under a sub-name of its own.
+void waitForHello(RelayClient& client, const std::string& to)
 {
-    QStringList addresses;
-    quint16 udpPort = 0;
-    quint16 tcpPort = 0;
-};
-
-// "dsp0 127.0.42.2" ... then "ready udp=P tcp=Q".
-Emulator readEmulatorLines(QProcess& units)
-{
-    Emulator emu;
-    for (;;) {
-        while (!units.canReadLine())
-            if (!units.waitForReadyRead(waitMs)) qFatal("the unit emulator did not start");
-        const QList<QByteArray> words = units.readLine().simplified().split(' ');
-        if (words.first() == "ready") {
-            emu.udpPort = quint16(words.value(1).mid(4).toUInt());
-            emu.tcpPort = quint16(words.value(2).mid(4).toUInt());
-            return emu;
-        }
-        emu.addresses << QString::fromLatin1(words.value(1));
+    const QDeadlineTimer deadline(BenchProcess::startUpWaitMs);
+    for (bool answered = false; !answered;) {
+        if (deadline.hasExpired()) qFatal("%s did not answer Hello", to.c_str());
+        client.send(client.name() + '>' + to + " Hello\n");
+        while (const std::string* line = client.nextWithin(helloPollMs))
+            answered = answered || line->find(" @Hello") != std::string::npos;
+    }
+    const std::string last = to + ".last>";
+    client.send(client.name() + '>' + to + ".last Hello\n");
+    while (client.next().rfind(last, 0) != 0) {
     }
 }
 
-void stop(QProcess& p)
+// The consumer of a data link: reads one transfer of `blocks` blocks and acknowledges it.
+struct Consumer
 {
-    p.terminate();
-    if (!p.waitForFinished(waitMs)) p.kill();
-    p.waitForFinished(waitMs);
+    int fd;
+    std::vector<char> bytes = std::vector<char>(blocks * blockBytes);
+    explicit Consumer(quint16 port) : fd(BareNet::tcpConnected(BareNet::loopback("127.0.0.1"), port)) {}
+    void take()
+    {
+        BareNet::readAll(fd, bytes.data(), bytes.size());
+        BareNet::writeAll(fd, "Ack", 3);
+    }
+};
+
+// The answer of the bare node has as many bytes as the program's, "@cmd " included.
+std::string bareRequest(const std::string& cmd, const std::string& tavikAnswer)
+{
+    const std::size_t at = tavikAnswer.find(" @" + cmd + ' ');
+    const std::size_t text = at == std::string::npos ? 3 : tavikAnswer.size() - (at + cmd.size() + 3);
+    return cmd + ' ' + std::to_string(text);
+}
+
+bool wanted(const QStringList& args, const QString& figure)
+{
+    const int at = args.indexOf("--only");
+    return at < 0 || at + 1 >= args.size() || args.at(at + 1).split(',').contains(figure);
+}
+
+void benchStartUp(Installation& inst, int rounds)
+{
+    inst.writeConfig("TavikS");
+    // From the start of the process to its first answer; stopping it is not timed.
+    BenchPair startUp(rounds, 1);
+    startUp.runTimed(
+        QString("start-up to the first answer, %1 units").arg(dspUnits),
+        [&] {
+            RelayClient client(inst.relayPort, "benchS");
+            BenchProcess tavik;
+            QElapsedTimer t;
+            t.start();
+            inst.startTavik(tavik);
+            waitForHello(client, "TavikS");
+            return double(t.nsecsElapsed()) / 1000.0;
+        },
+        [&] {
+            RelayClient client(inst.relayPort, "benchS");
+            BenchProcess node;
+            QElapsedTimer t;
+            t.start();
+            inst.startBareNode(node, "bareS", true);
+            waitForHello(client, "bareS");
+            return double(t.nsecsElapsed()) / 1000.0;
+        });
+}
+
+// A fixed run of one request without timing, for a profiler or tracer put before the program.
+int profileRun(Installation& inst, const QStringList& args, RelayClient& client, Consumer& consumer)
+{
+    const QStringList kind = args.at(args.indexOf("--run") + 1).split(':');
+    const int count = kind.value(1).toInt();
+    if (args.contains("--hold")) { // a profiler may be switched on meanwhile
+        out() << "holding pid=" << inst.tavikPid << Qt::endl;
+        QTextStream(stdin).readLine();
+    }
+    for (int i = 0; i < count; ++i) {
+        if (kind.first() == "status") client.ask("Tavik.dsp1", "Status Mode");
+        if (kind.first() == "histogram") client.ask("Tavik", "GetHistgram 0");
+        if (kind.first() == "values") client.ask("Tavik", "GetValues");
+        if (kind.first() == "datalink") {
+            client.ask("Tavik", "GetMCAs");
+            consumer.take();
+        }
+    }
+    out() << "ran " << count << ' ' << kind.first() << Qt::endl;
+    return 0;
+}
+
+// One request of a mix that visits every request path the benchmark knows.
+std::pair<std::string, std::string> mixed(int i)
+{
+    const std::string e = std::to_string(i % blocks);
+    switch (i % 10) {
+    case 0:
+        return {"Tavik", i % 100 == 0 ? "GetValues" : "GetHistgram " + e};
+    case 1:
+        return {"Tavik", "GetRealTimes"};
+    case 2:
+        return {"Tavik", "GetLiveTimes"};
+    case 3:
+        return {"Tavik", "SetROI " + e + " 100 " + std::to_string(200 + i % 1000)};
+    case 4:
+        return {"Tavik", "GetROIs"};
+    default:
+        return {"Tavik.dsp" + std::to_string(1 + i % dspUnits), "Status CoarseGain " + std::to_string(i % 4)};
+    }
+}
+
+void benchMemory(RelayClient& client, qint64 tavikPid, qint64 nodePid, int requests)
+{
+    const long tavikBefore = residentKiB(tavikPid), bareBefore = residentKiB(nodePid);
+    for (int i = 0; i < requests; ++i) {
+        const auto [to, body] = mixed(i);
+        client.ask(to, body);
+        client.ask("bare", body.substr(0, body.find(' ')));
+    }
+    const long tavikAfter = residentKiB(tavikPid), bareAfter = residentKiB(nodePid);
+    out() << QString("%1: %2 -> %3 KiB (%4), bare node %5 -> %6 KiB, ratio after %7\n")
+                 .arg(QString("resident memory, %1 mixed requests").arg(requests), -34)
+                 .arg(tavikBefore)
+                 .arg(tavikAfter)
+                 .arg(tavikAfter - tavikBefore >= 0 ? QString("+%1").arg(tavikAfter - tavikBefore)
+                                                    : QString::number(tavikAfter - tavikBefore))
+                 .arg(bareBefore)
+                 .arg(bareAfter)
+                 .arg(double(tavikAfter) / double(bareAfter), 0, 'f', 1);
 }
 } // namespace
-
-// The echo node runs as a process of its own, started from this program, so that the bare
-// message crosses processes as often as a request to the program does.
-int runEchoNode(quint16 serverPort)
-{
-    EchoNode node(serverPort, "echo", key);
-    QObject::connect(&node, &EchoNode::loggedIn, [] { QTextStream(stdout) << "ready" << Qt::endl; });
-    node.start();
-    return QCoreApplication::exec();
-}
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    if (app.arguments().value(1) == "--echo-node")
-        return runEchoNode(quint16(app.arguments().value(2).toUInt()));
-    const QString tavikExe = QDir(QCoreApplication::applicationDirPath()).filePath("../tavik");
+    const QStringList args = app.arguments();
+    const QString pinning = pinFromArguments(args);
+    const int rounds = intOption(args, "--rounds", 9);
 
-    QProcess units;
-    units.start(QDir(QCoreApplication::applicationDirPath()).filePath("../sim/units/unit-emulator"),
-                {"--dsp", QString::number(2 * dspUnits), "--first-address", "127.0.42.2"});
-    const Emulator emu = readEmulatorLines(units);
+    Installation inst;
+    if (args.contains("--tavik")) inst.tavikExe = args.value(args.indexOf("--tavik") + 1); // another build
+    inst.start();
+    if (!args.contains("--run") && wanted(args, "startup"))
+        benchStartUp(inst, intOption(args, "--startup-rounds", 5));
 
-    QTemporaryDir dir;
-    auto writeFile = [&](const QString& name, const QByteArray& content) {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(content);
-    };
-    writeFile("server.keys", key + '\n');
-    writeFile("Tavik.key", key + '\n');
-    StandInServer server(standInConfig(dir.filePath("server.keys"), 0));
-    if (!server.started) qFatal("%s", qPrintable(server.error));
-    QByteArray config = QString("ZEPHRA_IP 127.0.0.1\nZEPHRA_PORT %1\nCONNECT_TO_ZEPHRA 1\n"
-                                "VEX_UDP_PORT %2\nVEX_TCP_PORT %3\n")
-                            .arg(server.port)
-                            .arg(emu.udpPort)
-                            .arg(emu.tcpPort)
-                            .toLatin1();
-    for (int u = 0; u < dspUnits; ++u)
-        config += QString("VEXDA dsp%1 %2 1 1 1 1\n").arg(u + 1).arg(emu.addresses.at(u)).toLatin1();
-    writeFile("config.cfg", config);
-
-    QProcess echo;
-    echo.start(QCoreApplication::applicationFilePath(), {"--echo-node", QString::number(server.port)});
-    const bool echoReady = echo.waitForReadyRead(waitMs) && echo.readLine().startsWith("ready");
-    QProcess tavik;
-    tavik.setWorkingDirectory(dir.path());
-    tavik.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    tavik.start(tavikExe, {"-platform", "offscreen", "-e"});
-    Client client;
-    if (!echoReady || !tavik.waitForStarted(waitMs) || !client.logIn(server.port, "bench"))
-        qFatal("set-up failed");
-    for (int i = 0; !client.ask("Tavik", "Hello").contains("@Hello Hello!"); ++i) {
-        if (i > 100) qFatal("the program did not log in");
-        QThread::msleep(100);
-    }
-
-    // The bare side spreads its exchanges over its own units as the program does over its units.
-    std::vector<std::unique_ptr<BareUnit>> bareUnits;
-    for (int u = 0; u < dspUnits; ++u) {
-        auto bare = std::make_unique<BareUnit>();
-        bare->address = QHostAddress(emu.addresses.at(firstBareUnit + u));
-        bare->port = emu.udpPort;
-        bare->tcp.connectToHost(bare->address, emu.tcpPort);
-        if (!bare->tcp.waitForConnected(waitMs)) qFatal("no bare TCP connection");
-        bareUnits.push_back(std::move(bare));
-    }
-    BareUnit& bare = *bareUnits.front();
+    const quint16 dataLinkPort = inst.writeConfig("Tavik");
+    BenchProcess tavik, node;
+    const int wrapAt = args.indexOf("--wrap");
+    inst.startTavik(tavik,
+                    wrapAt >= 0 ? args.value(wrapAt + 1).split(' ', Qt::SkipEmptyParts) : QStringList());
+    inst.startBareNode(node, "bare", false);
+    const quint16 bareDataLinkPort = quint16(node.lineStartingWith("ready").split('=').value(1).toUInt());
+    inst.tavikPid = tavik.pid();
+    RelayClient client(inst.relayPort, "bench");
+    waitForHello(client, "Tavik");
+    waitForHello(client, "bare");
+    Consumer consumer(dataLinkPort), bareConsumer(bareDataLinkPort);
     client.ask("Tavik", "GetValues"); // every unit has sent a histogram once
+    if (args.contains("--run")) return profileRun(inst, args, client, consumer);
 
-    QTextStream(stdout) << QString(
-                               "Requests to tavik over %1 emulated units x 4 channels; median per request\n")
-                               .arg(dspUnits);
-    auto bareMessage = [&] { client.ask("echo", "Ping"); };
-    BenchPair status(9, 200);
-    status.run(
-        "Status Mode", [&] { client.ask("Tavik.dsp1", "Status Mode"); },
-        [&] {
-            bareMessage();
-            bare.read();
-        });
-    BenchPair histogram(9, 60);
-    histogram.run(
-        "GetHistgram 0", [&] { client.ask("Tavik", "GetHistgram 0"); },
-        [&] {
-            bareMessage();
-            bare.fetchHistogram(0);
-        });
-    BenchPair values(5, 3);
-    values.run(
-        "GetValues", [&] { client.ask("Tavik", "GetValues"); },
-        [&] {
-            bareMessage();
-            for (auto& unit : bareUnits)
-                for (int i = 0; i < 13; ++i)
-                    unit->read();
-            for (auto& unit : bareUnits)
-                for (int ch = 0; ch < 4; ++ch) {
-                    unit->fetchHistogram(ch);
-                    unit->read();
-                    unit->read();
-                }
-        });
-    QTextStream(stdout) << "For scale: a bare round trip whose answer is as long as GetHistgram's\n";
-    const QByteArray histogramAnswer = client.ask("Tavik", "GetHistgram 0");
-    const QByteArray fill = "Fill " + QByteArray::number(histogramAnswer.size() - 27);
-    BenchPair scale(9, 60);
-    scale.run(
-        "long answer", [&] { client.ask("echo", fill); }, bareMessage);
-    stop(tavik);
-    stop(units);
-    stop(echo);
+    out() << QString(
+                 "Requests to tavik over %1 bare units x %2 channels, %3; median of %4 rounds per request\n")
+                 .arg(dspUnits)
+                 .arg(channelsPerUnit)
+                 .arg(pinning)
+                 .arg(rounds)
+          << Qt::flush;
+    if (wanted(args, "status")) {
+        const std::string bare = bareRequest("Status", client.ask("Tavik.dsp1", "Status Mode"));
+        BenchPair(rounds, 200)
+            .run(
+                "Status Mode", [&] { client.ask("Tavik.dsp1", "Status Mode"); },
+                [&] { client.ask("bare", bare); });
+    }
+    if (wanted(args, "histogram")) {
+        const std::string bare = bareRequest("GetHistgram", client.ask("Tavik", "GetHistgram 0"));
+        BenchPair(rounds, 60)
+            .run(
+                "GetHistgram 0", [&] { client.ask("Tavik", "GetHistgram 0"); },
+                [&] { client.ask("bare", bare); });
+    }
+    if (wanted(args, "values")) {
+        const std::string bare = bareRequest("GetValues", client.ask("Tavik", "GetValues"));
+        if (args.contains("--show"))
+            out() << QString::fromStdString(client.ask("Tavik", "GetValues")).left(300) << Qt::endl;
+        BenchPair(rounds, 3).run(
+            QString("GetValues, %1 units x %2").arg(dspUnits).arg(channelsPerUnit),
+            [&] { client.ask("Tavik", "GetValues"); }, [&] { client.ask("bare", bare); });
+    }
+    if (wanted(args, "datalink")) {
+        BenchPair(rounds, 10)
+            .run(
+                QString("data link, %1 blocks acknowledged").arg(blocks),
+                [&] {
+                    client.ask("Tavik", "GetMCAs");
+                    consumer.take();
+                },
+                [&] {
+                    client.ask("bare", "GetMCAs 3");
+                    bareConsumer.take();
+                });
+    }
+    if (wanted(args, "memory"))
+        benchMemory(client, tavik.pid(), node.pid(), intOption(args, "--requests", 100000));
     return 0;
 }

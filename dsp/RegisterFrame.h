@@ -29,3 +29,6 @@ quint32 answerAddress(const QByteArray& datagram);
 // The first n bytes read as one unsigned big-endian number; 0 when there are fewer than n
 // bytes or n <= 0. Only the first 8 bytes of a longer run fit a 64-bit value.
 quint64 decodeBigEndian(int n, const QByteArray& bytes);
+
+// `count` big-endian 32-bit words, such as a histogram's bins, in host order.
+void decodeBigEndianWords(const char* bytes, int count, quint32* words);

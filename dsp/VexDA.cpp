@@ -1,6 +1,7 @@
 #include "dsp/VexDA.h"
 
 #include "dsp/DspReg.h"
+#include "dsp/RegisterFrame.h"
 
 #include <QDeadlineTimer>
 #include <QtEndian>
@@ -130,7 +131,7 @@ bool VexDA::getHistogram(int ch, quint32* dest)
 
 void VexDA::storeHistogram(const QByteArray& bytes, quint32* dest)
 {
-    qFromBigEndian<quint32>(bytes.constData(), binCount, dest);
+    decodeBigEndianWords(bytes.constData(), binCount, dest);
     hgReady = true;
 }
 

@@ -6,7 +6,10 @@
 #include <QThread>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
 
 quint16 VexUnit::registerPort = 4660;
 quint16 VexUnit::dataPort = 24;
@@ -119,8 +122,8 @@ bool VexUnit::answerFits(const QByteArray& datagram, quint32 address) const
 void VexUnit::dropStaleDatagrams()
 {
     if (udpSocket.state() != QAbstractSocket::BoundState) return;
-    while (udpSocket.hasPendingDatagrams())
-        readDatagramInto(received);
+    while (takeQueuedDatagram(received)) {
+    }
 }
 
 // Reads into a buffer as large as any datagram, which spares asking for the size first.
@@ -131,14 +134,33 @@ void VexUnit::readDatagramInto(QByteArray& datagram)
     datagram.resize(int(qMax<qint64>(size, 0)));
 }
 
+// One queued datagram, or false at once when there is none. Read from the descriptor:
+// asking the socket first whether a datagram is pending, and how large, peeks at it each time.
+bool VexUnit::takeQueuedDatagram(QByteArray& datagram)
+{
+    datagram.resize(maxDatagramSize);
+    const ssize_t size =
+        ::recv(int(udpSocket.socketDescriptor()), datagram.data(), size_t(maxDatagramSize), MSG_DONTWAIT);
+    datagram.resize(int(qMax<ssize_t>(size, 0)));
+    return size >= 0;
+}
+
+// Sleeps until a datagram is queued or the deadline passes.
+bool VexUnit::waitReadable(const QDeadlineTimer& deadline)
+{
+    pollfd p{int(udpSocket.socketDescriptor()), POLLIN, 0};
+    for (;;) {
+        const int n = ::poll(&p, 1, int(qMax<qint64>(deadline.remainingTime(), 0)));
+        if (n >= 0 || errno != EINTR) return n > 0;
+    }
+}
+
 bool VexUnit::waitAnswer(int timeoutMs, quint32 address)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        if (!udpSocket.hasPendingDatagrams() && !udpSocket.waitForReadyRead(int(deadline.remainingTime())))
-            break;
-        while (udpSocket.hasPendingDatagrams()) {
-            readDatagramInto(received);
+    // The answer is never there the moment the request has gone: wait first, then read.
+    while (waitReadable(deadline)) {
+        while (takeQueuedDatagram(received)) {
             if (!answerFits(received, address)) continue;
             unitStat.UDPTimeout->setOk();
             takeAnswer(received);

@@ -12,6 +12,8 @@
 // The network end of one hardware unit: register datagrams over UDP (each waited for up to
 // 500 ms on the calling thread) and the histogram data connection over TCP, with the
 // unit's status panel.
+class QDeadlineTimer;
+
 class VexUnit : public QObject
 {
     Q_OBJECT
@@ -82,6 +84,8 @@ private:
     bool answerFits(const QByteArray& datagram, quint32 address) const;
     void dropStaleDatagrams();
     void readDatagramInto(QByteArray& datagram);
+    bool takeQueuedDatagram(QByteArray& datagram);
+    bool waitReadable(const QDeadlineTimer& deadline);
     void takeAnswer(const QByteArray& datagram);
     void decodeLastAnswer();
 

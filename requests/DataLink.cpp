@@ -97,6 +97,9 @@ void Body::askNewDataLink()
     if (!dataLink) return;
     dataLinkServer.pauseAccepting();
     dataLink->setReadBufferSize(replyReadCap);
+    // The last piece of a transfer is shorter than a segment: held back until the consumer
+    // acknowledges the rest, it would wait for the consumer's delayed acknowledgement.
+    dataLink->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     dataLinkStream = new QDataStream(dataLink);
     connect(dataLink, &QTcpSocket::disconnected, this, &Body::dataLinkDisconnected);
     if (!simpleTrans) connect(dataLink, &QTcpSocket::readyRead, this, &Body::readyReadFromDataLink);

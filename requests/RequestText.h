@@ -10,6 +10,7 @@ QString numberText(double value);
 
 // Counts joined by single blanks.
 QString countsText(const quint32* counts, int n);
+QByteArray countsLatin1(const quint32* counts, int n);
 QString countsText(const QVector<quint64>& counts);
 
 // Values formatted as numberText and joined by single blanks.
@@ -38,3 +39,11 @@ int roiBoundFromText(const QString& text);
 quint64 sumBelowEnd(const quint32* bins, int binCount, int start, int end);
 // Counts of the bins i with start <= i <= end, over the bins that exist.
 quint64 sumThroughEnd(const quint32* bins, int binCount, int start, int end);
+
+// The counts of all bins and, as sumThroughEnd gives them, of an ROI, in one pass.
+struct BinSums
+{
+    quint64 total = 0;
+    quint64 roi = 0;
+};
+BinSums sumTotalAndThroughEnd(const quint32* bins, int binCount, int start, int end);

@@ -31,7 +31,7 @@ void Body::askGetHistgram(AMsg msg)
         zephra->sendAnswer(msg, "0 Er: data transfer");
         return;
     }
-    zephra->sendAnswer(msg, countsText(ref.unit->histogram.constData(), binCount));
+    zephra->sendLatin1Answer(msg, countsLatin1(ref.unit->histogram.constData(), binCount));
 }
 
 void Body::askGetValue(AMsg msg)
@@ -62,14 +62,14 @@ void Body::askGetValues(AMsg msg)
             zephra->sendAnswer(msg, "0 Er: data transfer");
             return;
         }
-        const quint32* bins = unit->histogram.constData();
-        const quint64 roi = sumThroughEnd(bins, binCount, unit->roiStart.at(ref.ch), unit->roiEnd.at(ref.ch));
+        const BinSums sums = sumTotalAndThroughEnd(unit->histogram.constData(), binCount,
+                                                   unit->roiStart.at(ref.ch), unit->roiEnd.at(ref.ch));
         const quint32 offset = quint32(channelOffsets.at(ref.ch));
-        totals << sumBelowEnd(bins, binCount, 0, binCount);
-        rois << roi;
+        totals << sums.total;
+        rois << sums.roi;
         totalCounts << unit->readValue(fixedRegs.fTotalCount1 + offset, 4);
         icrs << unit->readValue(fixedRegs.icr1 + offset, 4);
-        grandTotal += roi;
+        grandTotal += sums.roi;
     }
     zephra->sendAnswer(
         msg, QString("%1 %2 %3 %4 %5")

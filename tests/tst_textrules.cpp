@@ -5,7 +5,9 @@
 #include "zephra/AMsg.h"
 #include "zephra/ZephraWire.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 #include <limits>
@@ -161,6 +163,49 @@ private slots:
               [](const QString& t) {
                   return number(keyIndex(t.section(' ', 0, 0).toInt(), t.section(' ', 1).toInt()));
               });
+    }
+
+    // GetValues takes a channel's total and ROI in one pass, four bins at a time: both must
+    // be what a plain count gives, for every ROI a client can set, without wrapping at 32 bits.
+    void onePassSumsMatchPlainCounts()
+    {
+        constexpr int n = 4096;
+        constexpr int lowest = std::numeric_limits<int>::min(), highest = std::numeric_limits<int>::max();
+        QVector<quint32> bins(n);
+        QRandomGenerator random(13);
+        for (quint32& b : bins)
+            b = random.generate();
+        const auto plainSum = [&bins](qint64 start, qint64 end) {
+            quint64 sum = 0;
+            for (qint64 i = qMax<qint64>(start, 0); i <= end && i < bins.size(); ++i)
+                sum += bins.at(int(i));
+            return sum;
+        };
+        const QVector<int> bounds{lowest, -1, 0, 1, 2, 3, 5, 2047, 4091, 4094, 4095, 4096, 4097, highest};
+        for (int start : bounds)
+            for (int end : bounds) {
+                const BinSums sums = sumTotalAndThroughEnd(bins.constData(), n, start, end);
+                QCOMPARE(sums.roi, plainSum(start, end));
+                QCOMPARE(sums.total, plainSum(0, n));
+            }
+    }
+
+    // Histogram bytes become bins four at a time: each word as the plain big-endian reading
+    // gives it, whatever the count and the alignment, and nothing written past the end.
+    void histogramWordsMatchThePlainReading()
+    {
+        QByteArray bytes(4 * 4096 + 1, Qt::Uninitialized);
+        QRandomGenerator random(7);
+        for (char& b : bytes)
+            b = char(random.bounded(256));
+        for (int offset : {0, 1})
+            for (int count : {0, 1, 3, 4, 5, 7, 8, 9, 4095, 4096}) {
+                QVector<quint32> words(count + 1, 0xA5A5A5A5);
+                decodeBigEndianWords(bytes.constData() + offset, count, words.data());
+                for (int i = 0; i < count; ++i)
+                    QCOMPARE(words.at(i), qFromBigEndian<quint32>(bytes.constData() + offset + 4 * i));
+                QCOMPARE(words.at(count), quint32(0xA5A5A5A5));
+            }
     }
 };
 

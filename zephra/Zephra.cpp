@@ -6,7 +6,10 @@
 #include "zephra/ZephraWire.h"
 
 #include <QFileInfo>
+#include <QMetaMethod>
 #include <QTcpSocket>
+
+#include <sys/socket.h>
 
 Zephra::Zephra(QWidget* parent) : QFrame(parent), sndLogColor(0, 200, 120)
 {
@@ -59,11 +62,26 @@ QString Zephra::sendLine(const QString& from, const QString& fromSub, const QStr
 {
     const QString line = ZephraWire::formatLine(from, fromSub, to, body);
     if (!loggedIn()) return ZephraWire::notReady(line);
-    socket->write(ZephraWire::encode(line));
-    // Out now, not when the event loop next turns: a handler may go on waiting for units.
-    socket->flush();
+    writeNow(ZephraWire::encode(line));
     if (logSendingMsg) emit log(QString("---- Snd %1").arg(clipForLog(line)), sndLogColor);
     return line;
+}
+
+// Out now, not when the event loop next turns: a handler may go on waiting for units. While
+// nothing waits in the socket's buffer the bytes go straight to the connection: through the
+// buffer, the write notifier is switched on and off, and each switch costs the event loop a
+// turn of its own. What the connection does not take at once waits in the buffer.
+void Zephra::writeNow(const QByteArray& bytes)
+{
+    qint64 sent = 0;
+    if (socket->bytesToWrite() == 0) {
+        sent = ::send(int(socket->socketDescriptor()), bytes.constData(), size_t(bytes.size()),
+                      MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0) sent = 0; // the socket reports its own errors on the buffered write
+    }
+    if (sent == bytes.size()) return;
+    socket->write(bytes.constData() + sent, bytes.size() - sent);
+    socket->flush();
 }
 
 QString Zephra::sendFrom(const QString& sub, const QString& to, const QString& body)
@@ -74,6 +92,18 @@ QString Zephra::sendFrom(const QString& sub, const QString& to, const QString& b
 void Zephra::sendAnswer(const AMsg& msg, const QString& text)
 {
     emit sendingAnsToZephra(sendLine(msg.toNode, msg.toSub, msg.from, ZephraWire::answerBody(msg.cmd, text)));
+}
+
+// The line goes out from one buffer; its text, a copy as long, is made only for whoever
+// logs or listens to it.
+void Zephra::sendLatin1Answer(const AMsg& msg, const QByteArray& latin1Text)
+{
+    const bool listened = isSignalConnected(QMetaMethod::fromSignal(&Zephra::sendingAnsToZephra));
+    if (!loggedIn() || logSendingMsg || listened) {
+        sendAnswer(msg, QString::fromLatin1(latin1Text));
+        return;
+    }
+    writeNow(ZephraWire::encodeAnswer(msg.toNode, msg.toSub, msg.from, msg.cmd, latin1Text));
 }
 
 void Zephra::sendEvent(const QString& sub, const QString& event)

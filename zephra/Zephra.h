@@ -28,6 +28,8 @@ public:
     QString sendLine(const QString& from, const QString& fromSub, const QString& to, const QString& body);
     QString sendFrom(const QString& sub, const QString& to, const QString& body);
     void sendAnswer(const AMsg& msg, const QString& text);
+    // The same for a text in Latin-1 already, such as thousands of counts.
+    void sendLatin1Answer(const AMsg& msg, const QByteArray& latin1Text);
     void sendEvent(const QString& sub, const QString& event);
     void sendAsk(const QString& sub, const QString& to, const QString& cmd,
                  const QString& params = QString());
@@ -70,6 +72,7 @@ public slots:
 
 private:
     bool loggedIn() const;
+    void writeNow(const QByteArray& bytes);
     void sendKey(const QString& challenge);
     void loadKeys();
 

@@ -31,6 +31,19 @@ QByteArray encode(const QString& line)
     return (line + QLatin1Char('\n')).toLatin1();
 }
 
+QByteArray encodeAnswer(const QString& from, const QString& fromSub, const QString& to, const QString& cmd,
+                        const QByteArray& text)
+{
+    QByteArray line;
+    line.reserve(from.size() + fromSub.size() + to.size() + cmd.size() + text.size() + 6);
+    line += from.toLatin1();
+    if (!fromSub.isEmpty()) line += '.' + fromSub.toLatin1();
+    line += '>' + to.toLatin1() + " @" + cmd.toLatin1() + ' ';
+    line += text;
+    line += '\n';
+    return line;
+}
+
 QString decode(const QByteArray& raw)
 {
     const int nul = raw.indexOf('\0');

@@ -22,6 +22,10 @@ QString askBody(const QString& cmd, const QString& params);
 QString notReady(const QString& line);
 
 QByteArray encode(const QString& line); // Latin-1, LF appended
+// The answer line "from[.sub]>to @cmd text" as encode() makes it, built in one buffer from
+// a text that is Latin-1 already.
+QByteArray encodeAnswer(const QString& from, const QString& fromSub, const QString& to, const QString& cmd,
+                        const QByteArray& text);
 QString decode(const QByteArray& raw);
 
 // The prefix of the server's acceptance line for `name`; compared exactly.
