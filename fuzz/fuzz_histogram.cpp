@@ -6,6 +6,8 @@
 
 #include <QVector>
 
+#include <cstring>
+
 namespace {
 
 // The bins of the stream's bytes at `from`, big-endian, byte by byte.
