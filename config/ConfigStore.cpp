@@ -35,6 +35,11 @@ void ConfigStore::readFile(const QString& fileName)
         qDebug() << "Can't open config file : " << fileName;
         return;
     }
+    read(file);
+}
+
+void ConfigStore::read(QIODevice& file)
+{
     int lineNumber = 0;
     while (!file.atEnd()) {
         // readLine stops one byte short of its size: room for a longest line and its end.

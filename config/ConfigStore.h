@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
+
 // The process-wide store of configuration entries: command-line options first, then the
 // lines of the configuration file. The first entry of a key wins every lookup but allRests.
 class ConfigStore
@@ -14,6 +16,8 @@ public:
 
     void parseCommandLine(int argc, char** argv);
     void readFile(const QString& fileName);
+    // The lines of an open device, as readFile reads those of the file.
+    void read(QIODevice& file);
     void add(const QString& key, const QString& firstItem, const QString& rest);
 
     bool contains(const QString& key) const;

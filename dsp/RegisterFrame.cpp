@@ -32,6 +32,23 @@ void buildWrite(QByteArray& frame, quint32 address, quint64 value, int length)
     memcpy(frame.data() + headSize, wide + 8 - length, size_t(length));
 }
 
+void decodeAnswer(const QByteArray& datagram, quint32& header, quint32& address, QByteArray& payload,
+                  quint64& value)
+{
+    const uchar* bytes = reinterpret_cast<const uchar*>(datagram.constData());
+    header = datagram.size() >= 4 ? qFromBigEndian<quint32>(bytes) : 0;
+    address = datagram.size() >= headSize ? qFromBigEndian<quint32>(bytes + 4) : 0;
+    const int payloadSize = qMax(0, datagram.size() - headSize);
+    payload.resize(payloadSize);
+    if (payloadSize > 0) memcpy(payload.data(), bytes + headSize, size_t(payloadSize));
+    value = decodeBigEndian(payloadSize, payload);
+}
+
+bool answerFits(const QByteArray& datagram, quint32 address, int expectedSize)
+{
+    return answerAddress(datagram) == address && (expectedSize == 0 || datagram.size() == expectedSize);
+}
+
 } // namespace RegisterFrame
 
 quint32 answerAddress(const QByteArray& datagram)

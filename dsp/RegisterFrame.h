@@ -21,6 +21,16 @@ constexpr quint32 writeHead = 0xFF800700;
 // Fills `frame` (resized as needed, so a reused buffer does not reallocate).
 void buildRead(QByteArray& frame, quint32 address, int length);
 void buildWrite(QByteArray& frame, quint32 address, quint64 value, int length);
+
+// An answer taken apart: header and address are 0 where the datagram is too short for
+// them, the payload is every byte after the head, and the value is the payload read as
+// decodeBigEndian reads it. `payload` is reused, so taking answers does not reallocate.
+void decodeAnswer(const QByteArray& datagram, quint32& header, quint32& address, QByteArray& payload,
+                  quint64& value);
+
+// Whether the datagram answers a request for `address` that expects `expectedSize` bytes
+// (head and register bytes; 0: any size).
+bool answerFits(const QByteArray& datagram, quint32 address, int expectedSize);
 } // namespace RegisterFrame
 
 // The address field of an answer (bytes 4..7); 0 when the datagram is shorter than 8 bytes.

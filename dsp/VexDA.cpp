@@ -1,7 +1,7 @@
 #include "dsp/VexDA.h"
 
 #include "dsp/DspReg.h"
-#include "dsp/RegisterFrame.h"
+#include "dsp/HistogramAssembly.h"
 
 #include <QDeadlineTimer>
 #include <QtEndian>
@@ -99,6 +99,7 @@ bool VexDA::getHistogram(int ch, quint32* dest)
     discardTcpInput();
     writeRegister(fixedRegs.histgram, quint64(ch), true, 2);
     tcpBuffer.resize(0);
+    const auto readTcp = [this](char* into, int maxSize) { return tcpSocket.read(into, maxSize); };
     const QDeadlineTimer transferDeadline(histogramTransferTimeoutMs);
     while (tcpBuffer.size() < histogramBytes) {
         // Data may already sit in the socket's buffer, which a wait would not report.
@@ -114,13 +115,8 @@ bool VexDA::getHistogram(int ch, quint32* dest)
             }
         }
         unitStat.TCPTimeout->setOk();
-        while (tcpSocket.bytesAvailable() > 0 && tcpBuffer.size() < histogramBytes) {
-            const int held = tcpBuffer.size();
-            const int want = int(qMin<qint64>(tcpSocket.bytesAvailable(), histogramBytes - held));
-            tcpBuffer.resize(held + want);
-            const qint64 got = tcpSocket.read(tcpBuffer.data() + held, want);
-            tcpBuffer.resize(held + int(qMax<qint64>(got, 0)));
-        }
+        while (tcpSocket.bytesAvailable() > 0 && tcpBuffer.size() < histogramBytes)
+            HistogramAssembly::appendChunk(tcpBuffer, tcpSocket.bytesAvailable(), readTcp);
     }
     storeHistogram(tcpBuffer, dest ? dest : histogram.data());
     tcpBuffer.resize(0);
@@ -131,19 +127,15 @@ bool VexDA::getHistogram(int ch, quint32* dest)
 
 void VexDA::storeHistogram(const QByteArray& bytes, quint32* dest)
 {
-    decodeBigEndianWords(bytes.constData(), binCount, dest);
-    hgReady = true;
+    hgReady = HistogramAssembly::decodeBins(bytes, dest);
 }
 
 void VexDA::tcpDataReady()
 {
+    const auto readTcp = [this](char* into, int maxSize) { return tcpSocket.read(into, maxSize); };
     while (tcpSocket.bytesAvailable() > 0) {
-        const int held = tcpBuffer.size();
-        const int want = int(qMin<qint64>(tcpSocket.bytesAvailable(), histogramBytes - held));
-        tcpBuffer.resize(held + want);
-        const qint64 got = tcpSocket.read(tcpBuffer.data() + held, want);
-        tcpBuffer.resize(held + int(qMax<qint64>(got, 0)));
-        if (tcpBuffer.size() == histogramBytes) {
+        const qint64 got = HistogramAssembly::appendChunk(tcpBuffer, tcpSocket.bytesAvailable(), readTcp);
+        if (HistogramAssembly::isWhole(tcpBuffer)) {
             storeHistogram(tcpBuffer, histogram.data());
             tcpBuffer.resize(0);
             emit hgDataReady();

@@ -113,8 +113,7 @@ bool VexUnit::sendRequest(quint32 address, bool waitAnswer, int length)
 // register, and a longer payload would be read as a wrong number.
 bool VexUnit::answerFits(const QByteArray& datagram, quint32 address) const
 {
-    return answerAddress(datagram) == address &&
-           (expectedAnswerSize == 0 || datagram.size() == expectedAnswerSize);
+    return RegisterFrame::answerFits(datagram, address, expectedAnswerSize);
 }
 
 // Whatever is queued before a request is sent cannot answer it: a late answer to an
@@ -192,16 +191,7 @@ void VexUnit::takeAnswer(const QByteArray& datagram)
 
 void VexUnit::decodeLastAnswer()
 {
-    lastHeader = 0;
-    lastAddress = 0;
-    lastValue = 0;
-    const uchar* bytes = reinterpret_cast<const uchar*>(lastAnswer.constData());
-    if (lastAnswer.size() >= 4) lastHeader = qFromBigEndian<quint32>(bytes);
-    if (lastAnswer.size() >= 8) lastAddress = qFromBigEndian<quint32>(bytes + 4);
-    const int payloadSize = qMax(0, lastAnswer.size() - RegisterFrame::headSize);
-    lastPayload.resize(payloadSize);
-    if (payloadSize > 0) memcpy(lastPayload.data(), bytes + RegisterFrame::headSize, size_t(payloadSize));
-    lastValue = decodeBigEndian(payloadSize, lastPayload);
+    RegisterFrame::decodeAnswer(lastAnswer, lastHeader, lastAddress, lastPayload, lastValue);
 }
 
 void VexUnit::udpDataReady()

@@ -21,16 +21,22 @@ void LineBuffer::append(const QByteArray& bytes)
 
 bool LineBuffer::takeLine(QByteArray& line)
 {
-    if (taken >= tailStart) {
-        held.remove(0, taken);
-        tailStart -= taken;
-        taken = 0;
-        return false;
+    while (taken < tailStart) {
+        const int start = taken;
+        const int end = held.indexOf('\n', start);
+        taken = end + 1;
+        // A line that arrived whole in one chunk is held to the same cap as one still arriving.
+        if (end - start > maxLineBytes) {
+            ++droppedLines;
+            continue;
+        }
+        line = held.mid(start, end + 1 - start);
+        return true;
     }
-    const int end = held.indexOf('\n', taken);
-    line = held.mid(taken, end + 1 - taken);
-    taken = end + 1;
-    return true;
+    held.remove(0, taken);
+    tailStart -= taken;
+    taken = 0;
+    return false;
 }
 
 int LineBuffer::takeDroppedLines()

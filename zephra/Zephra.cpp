@@ -232,11 +232,6 @@ void Zephra::closeConnection()
 void Zephra::receive()
 {
     received.append(socket->readAll());
-    if (const int dropped = received.takeDroppedLines())
-        emit log(QString("Er: %1 line(s) from Zephra longer than %2 bytes dropped")
-                     .arg(dropped)
-                     .arg(LineBuffer::maxLineBytes),
-                 QColor(255, 0, 0));
     QByteArray raw;
     while (received.takeLine(raw)) {
         const QString line = ZephraWire::decode(raw);
@@ -263,6 +258,12 @@ void Zephra::receive()
             break;
         }
     }
+    // After the lines: an over-long line that arrived whole is found only when it is taken.
+    if (const int dropped = received.takeDroppedLines())
+        emit log(QString("Er: %1 line(s) from Zephra longer than %2 bytes dropped")
+                     .arg(dropped)
+                     .arg(LineBuffer::maxLineBytes),
+                 QColor(255, 0, 0));
 }
 
 void Zephra::sendKey(const QString& challenge)

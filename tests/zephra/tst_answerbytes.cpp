@@ -27,7 +27,7 @@ class TestAnswerBytes : public QObject
             listener.listen(QHostAddress::LocalHost, 0);
             zephra.setFields("127.0.0.1", QString::number(listener.serverPort()), "Tavik", "Tavik.key");
             zephra.connectToZephra();
-            QTest::qWaitFor([this]() { return listener.hasPendingConnections(); }, LineClient::waitMs);
+            (void)QTest::qWaitFor([this]() { return listener.hasPendingConnections(); }, LineClient::waitMs);
             peer = listener.nextPendingConnection();
             if (!peer) return false;
             peer->write("0\n");
@@ -40,7 +40,7 @@ class TestAnswerBytes : public QObject
         QByteArray take(qint64 bytes)
         {
             QByteArray got;
-            QTest::qWaitFor(
+            (void)QTest::qWaitFor(
                 [&]() {
                     got += peer->readAll();
                     return got.size() >= bytes;

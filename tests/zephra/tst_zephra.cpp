@@ -31,7 +31,7 @@ class TestZephra : public QObject
             QObject::connect(&zephra, &Zephra::log, [this](const QString& m) { logs << m; });
             if (port) return;
             zephra.connectToZephra();
-            QTest::qWaitFor([this]() { return fake.hasPendingConnections(); });
+            (void)QTest::qWaitFor([this]() { return fake.hasPendingConnections(); });
             peer = fake.nextPendingConnection();
         }
         // Sends each text and reads one line after each.
@@ -45,7 +45,7 @@ class TestZephra : public QObject
         QByteArray exchange(const QByteArray& line)
         {
             peer->write(line);
-            QTest::qWaitFor([this]() { return peer->canReadLine(); });
+            (void)QTest::qWaitFor([this]() { return peer->canReadLine(); });
             return peer->readLine();
         }
         // The status label's text and colour, then the button's.
