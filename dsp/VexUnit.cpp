@@ -107,10 +107,14 @@ bool VexUnit::sendRequest(quint32 address, bool waitAnswer, int length)
 
 // An answer for another address, or with more or fewer register bytes than asked for,
 // answers some other request: the settings write-back would put its value into the wrong
-// register, and a longer payload would be read as a wrong number.
+// register, and a longer payload would be read as a wrong number. A late answer to a read
+// must not be taken for a write's (the packet id tells them apart), nor a datagram from
+// anywhere but the unit for its answer.
 bool VexUnit::answerFits(const QByteArray& datagram, quint32 address) const
 {
-    return answerAddress(datagram) == address &&
+    return senderAddress.isEqual(hostAddress, QHostAddress::ConvertV4MappedToIPv4) &&
+           datagram.size() >= RegisterFrame::headSize && answerAddress(datagram) == address &&
+           datagram.at(2) == request.at(2) &&
            (expectedAnswerSize == 0 || datagram.size() == expectedAnswerSize);
 }
 
@@ -127,7 +131,7 @@ void VexUnit::dropStaleDatagrams()
 void VexUnit::readDatagramInto(QByteArray& datagram)
 {
     datagram.resize(maxDatagramSize);
-    const qint64 size = udpSocket.readDatagram(datagram.data(), maxDatagramSize);
+    const qint64 size = udpSocket.readDatagram(datagram.data(), maxDatagramSize, &senderAddress);
     datagram.resize(int(qMax<qint64>(size, 0)));
 }
 
