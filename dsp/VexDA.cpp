@@ -77,18 +77,28 @@ void VexDA::clearHistogram()
     writeRegister(fixedRegs.clear, 0, true, 2);
 }
 
-void VexDA::readTimes()
+bool VexDA::readTimes()
 {
-    realTime = double(readValue(fixedRegs.realTime1, 6)) * Dsp::secondsPerTick;
+    bool answered = false;
+    realTime = double(readValue(fixedRegs.realTime1, 6, &answered)) * Dsp::secondsPerTick;
     liveTimes.clear();
     deadTimes.clear();
     icrs.clear();
+    // A unit that does not answer is not waited for twelve times more: those reads would
+    // give 0 as well.
+    if (!answered) {
+        liveTimes.fill(0, channelEnabled.size());
+        deadTimes.fill(0, channelEnabled.size());
+        icrs.fill(0, channelEnabled.size());
+        return false;
+    }
     for (int c = 0; c < channelEnabled.size(); ++c) {
         const quint32 o = quint32(channelOffsets.at(c));
         liveTimes << double(readValue(fixedRegs.liveTime1 + o, 6)) * Dsp::secondsPerTick;
         deadTimes << double(readValue(fixedRegs.deadTime1 + o, 6)) * Dsp::secondsPerTick;
         icrs << double(readValue(fixedRegs.icr1 + o, 4));
     }
+    return true;
 }
 
 bool VexDA::getHistogram(int ch, quint32* dest)
@@ -189,7 +199,9 @@ void VexDA::startMeasWatch()
 
 void VexDA::measWatch()
 {
-    readTimes();
+    // A unit that does not answer has not said that it stopped counting: its cleared real
+    // time would end the run with a snapshot of zero times while it goes on measuring.
+    if (!readTimes()) return;
     const double d = realTime - lastRealTime;
     if (0.5 * watchIntervalSec > d && busy) {
         measTimer.stop();

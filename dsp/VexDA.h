@@ -38,7 +38,8 @@ public:
     void setPresetValue(double s);
     double presetValue() const { return presetValueSeconds; }
     void clearHistogram();
-    void readTimes();
+    // False when the unit did not answer its real time (all times then read 0).
+    bool readTimes();
     // Transfers one channel's histogram into dest (or `histogram`); false, with dest left as
     // it was, when it did not arrive whole in time.
     bool getHistogram(int ch, quint32* dest);

@@ -110,10 +110,14 @@ bool VexUnit::sendRequest(quint32 address, bool waitAnswer, int length)
 
 // An answer for another address, or with more or fewer register bytes than asked for,
 // answers some other request: the settings write-back would put its value into the wrong
-// register, and a longer payload would be read as a wrong number.
+// register, and a longer payload would be read as a wrong number. A late answer to a read
+// must not be taken for a write's (the packet id tells them apart), nor a datagram from
+// anywhere but the unit for its answer.
 bool VexUnit::answerFits(const QByteArray& datagram, quint32 address) const
 {
-    return RegisterFrame::answerFits(datagram, address, expectedAnswerSize);
+    return senderAddress.isEqual(hostAddress, QHostAddress::ConvertV4MappedToIPv4) &&
+           datagram.size() >= RegisterFrame::headSize && datagram.at(2) == request.at(2) &&
+           RegisterFrame::answerFits(datagram, address, expectedAnswerSize);
 }
 
 // Whatever is queued before a request is sent cannot answer it: a late answer to an
@@ -129,7 +133,7 @@ void VexUnit::dropStaleDatagrams()
 void VexUnit::readDatagramInto(QByteArray& datagram)
 {
     datagram.resize(maxDatagramSize);
-    const qint64 size = udpSocket.readDatagram(datagram.data(), maxDatagramSize);
+    const qint64 size = udpSocket.readDatagram(datagram.data(), maxDatagramSize, &senderAddress);
     datagram.resize(int(qMax<qint64>(size, 0)));
 }
 
@@ -138,9 +142,13 @@ void VexUnit::readDatagramInto(QByteArray& datagram)
 bool VexUnit::takeQueuedDatagram(QByteArray& datagram)
 {
     datagram.resize(maxDatagramSize);
+    sockaddr_storage from{};
+    socklen_t fromSize = sizeof from;
     const ssize_t size =
-        ::recv(int(udpSocket.socketDescriptor()), datagram.data(), size_t(maxDatagramSize), MSG_DONTWAIT);
+        ::recvfrom(int(udpSocket.socketDescriptor()), datagram.data(), size_t(maxDatagramSize), MSG_DONTWAIT,
+                   reinterpret_cast<sockaddr*>(&from), &fromSize);
     datagram.resize(int(qMax<ssize_t>(size, 0)));
+    if (size >= 0) senderAddress.setAddress(reinterpret_cast<const sockaddr*>(&from));
     return size >= 0;
 }
 

@@ -99,7 +99,8 @@ private:
     bool tcpWanted = false;       // the data connection is to be kept open
     QTimer tcpReopenTimer;
 
-    QByteArray request;  // reused for every datagram sent
-    QByteArray received; // reused for every datagram taken while waiting
+    QByteArray request;         // reused for every datagram sent
+    QByteArray received;        // reused for every datagram taken while waiting
+    QHostAddress senderAddress; // of the datagram in `received`
     QMetaObject::Connection udpHandler;
 };

@@ -6,6 +6,7 @@
 #include "zephra/Zephra.h"
 
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QHostInfo>
 #include <QTcpSocket>
 
@@ -18,6 +19,10 @@ constexpr int loggedTextCap = 80;
 // Each "Nack" costs a whole transfer: a consumer that sends them faster than it reads
 // must not make the unsent data grow without bound.
 constexpr qint64 unsentCap = 4 * 1024 * 1024;
+// A consumer that answers "Nack" for ever, or trickles bytes that are no reply, would keep a
+// blocking transfer, and every request with it, waiting for ever: the whole transfer gets as
+// long as this many replies may take.
+constexpr int blockingReplyWaits = 3;
 const QColor ackColor(0, 0, 255);
 const QColor puzzledColor(255, 128, 0);
 
@@ -234,9 +239,11 @@ void Body::dataTransWaitTimeout()
 void Body::blockingTransfer()
 {
     sendMcas();
+    const QDeadlineTimer limit(qint64(blockingReplyWaits) * ackWaitMs);
     for (;;) {
+        const int waitMs = int(qMin<qint64>(ackWaitMs, limit.remainingTime()));
         // A consumer that leaves during the wait has been discarded by then.
-        const bool replied = dataLink && dataLink->waitForReadyRead(ackWaitMs) && dataLink;
+        const bool replied = dataLink && waitMs > 0 && dataLink->waitForReadyRead(waitMs) && dataLink;
         if (!replied) {
             emit log("1: TimeOut Data Transfer", alertColor);
             resendAfterReconnect = true;

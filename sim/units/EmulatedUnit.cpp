@@ -107,6 +107,7 @@ void EmulatedUnit::readDatagrams()
 
 void EmulatedUnit::handle(const QByteArray& datagram, const QHostAddress& from, quint16 port)
 {
+    lastSenderPort_ = port;
     if (requestLogLimit_ > 0) {
         if (requests_.size() >= requestLogLimit_) requests_.removeFirst();
         requests_.append(datagram);

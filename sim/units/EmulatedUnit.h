@@ -41,6 +41,8 @@ public:
 
     QList<QByteArray> requests() const { return requests_; }
     void clearRequests() { requests_.clear(); }
+    // The port the last request came from (0 before any).
+    quint16 lastSenderPort() const { return lastSenderPort_; }
 
     UnitFaults faults() const { return faults_; }
     void setFaults(const UnitFaults& faults);
@@ -75,6 +77,7 @@ private:
     QHash<quint32, quint16> pins_;
     QList<QByteArray> requests_;
     const int requestLogLimit_;
+    quint16 lastSenderPort_ = 0;
     QElapsedTimer clock_;
     QByteArray answer_; // reused, so that an answer does not allocate
 };

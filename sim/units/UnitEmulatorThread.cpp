@@ -133,6 +133,15 @@ void UnitEmulatorThread::clearRequests(int unit)
     });
 }
 
+quint16 UnitEmulatorThread::lastSenderPort(int unit)
+{
+    quint16 port = 0;
+    run([&] {
+        if (EmulatedUnit* u = emulator_ ? emulator_->unit(unit) : nullptr) port = u->lastSenderPort();
+    });
+    return port;
+}
+
 int UnitEmulatorThread::tcpClientCount(int unit)
 {
     int n = 0;

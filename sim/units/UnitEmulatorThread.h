@@ -51,6 +51,8 @@ public:
     // Every datagram the unit received, raw, in order (even those that got no answer).
     QList<QByteArray> requests(int unit);
     void clearRequests(int unit);
+    // The UDP port the unit's last request came from: where its answers go.
+    quint16 lastSenderPort(int unit);
 
     int tcpClientCount(int unit);
     UnitFaults faults(int unit);

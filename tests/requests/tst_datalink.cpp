@@ -107,7 +107,7 @@ class TestDataLink : public QObject
     Lines takeLog(int count = 0)
     {
         const QTextDocument* doc = body->findChild<LogArea*>("Log")->display()->document();
-        QTest::qWaitFor([&] { return doc->blockCount() - 1 - logRead >= count; }, waitMs);
+        (void)QTest::qWaitFor([&] { return doc->blockCount() - 1 - logRead >= count; }, waitMs);
         Lines lines;
         for (; logRead < doc->blockCount() - 1; ++logRead) {
             const QTextBlock b = doc->findBlockByNumber(logRead);
@@ -126,7 +126,7 @@ class TestDataLink : public QObject
     // The bytes of one two-block transfer, and any more that came with it.
     static QByteArray transferOn(QTcpSocket& s)
     {
-        QTest::qWaitFor([&] { return s.bytesAvailable() >= 2 * block; }, waitMs);
+        (void)QTest::qWaitFor([&] { return s.bytesAvailable() >= 2 * block; }, waitMs);
         return s.readAll();
     }
 

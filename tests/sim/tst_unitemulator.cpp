@@ -41,7 +41,7 @@ class TestUnitEmulator : public QObject
     static QString console(QProcess& p, const QByteArray& line = QByteArray())
     {
         p.write(line.isEmpty() ? line : line + '\n');
-        QTest::qWaitFor([&]() { return p.canReadLine(); }, waitMs);
+        (void)QTest::qWaitFor([&]() { return p.canReadLine(); }, waitMs);
         return QString::fromUtf8(p.readLine()).trimmed();
     }
 
