@@ -233,7 +233,7 @@ void Soak::startConsumer()
 {
     consumer.setStandardOutputFile(QProcess::nullDevice());
     consumer.start(exe("../sim/datalink/datalink-consumer"),
-                   {"--port", QString::number(linkPort), "--no-save"});
+                   {"--port", QString::number(linkPort), "--blocks", QString::number(elements), "--no-save"});
 }
 
 QString Soak::switchFaults(qint64 done)

@@ -214,6 +214,9 @@ void Zephra::setLogSendingMsg(bool f)
 
 void Zephra::connectedToZephra()
 {
+    // Answers to two clients follow each other closely; held back until the server
+    // acknowledges the first, the second would wait for its delayed acknowledgement.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     // The server speaks first: its challenge arrives through receive().
 }
 

@@ -93,6 +93,8 @@ void ZephraServer::accept()
                 [this, socket]() { refuse(socket, "?", "No log-in reply in time"); });
         peer.loginTimer->start(config.loginTimeoutMs);
         peers.insert(socket, peer);
+        // A relayed line goes out at once, not after the peer acknowledges the one before.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
 
         connect(socket, &QTcpSocket::readyRead, this, [this, socket]() { readFrom(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket]() { forget(socket); });
