@@ -1,6 +1,7 @@
 #include "config/ConfigStore.h"
 
 #include "config/ConfigText.h"
+#include "config/LocalFile.h"
 
 #include <QDebug>
 #include <QFile>
@@ -40,18 +41,14 @@ void ConfigStore::readFile(const QString& fileName)
 
 void ConfigStore::read(QIODevice& file)
 {
-    int lineNumber = 0;
-    while (!file.atEnd()) {
-        // readLine stops one byte short of its size: room for a longest line and its end.
-        QByteArray raw = file.readLine(maxLineBytes + 2);
-        ++lineNumber;
-        if (raw.size() > maxLineBytes && !raw.endsWith('\n')) {
-            while (!file.atEnd() && !file.readLine(maxLineBytes + 2).endsWith('\n')) {
-            }
+    bool tooLong = false, atEnd = false;
+    for (int lineNumber = 1;; ++lineNumber) {
+        const QByteArray raw = LocalFile::readLine(file, maxLineBytes, tooLong, atEnd);
+        if (atEnd) break;
+        if (tooLong) {
             qDebug() << "Config line" << lineNumber << "is longer than" << maxLineBytes << "bytes: skipped";
             continue;
         }
-        if (raw.endsWith('\n')) raw.chop(1);
         const QString line = stripComment(QString::fromLocal8Bit(raw));
         if (isBlankLine(line)) continue;
         QString key;

@@ -1,5 +1,6 @@
 #include "settings/DspSettingCtrl.h"
 
+#include "config/LocalFile.h"
 #include "settings/SettingsFile.h"
 
 #include <QFile>
@@ -22,7 +23,7 @@ void DspSettingCtrl::loadDspConfig(QString fname, QVector<DspData>& config)
 {
     emit log(QString("Loading DSP Setting Vals from %1").arg(fname));
     QFile file(fname);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!LocalFile::openRegular(file)) {
         emit log(QString("Can't open dump file [%1] to recover.").arg(fname), alertColor);
         return;
     }

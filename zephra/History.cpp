@@ -1,5 +1,7 @@
 #include "zephra/History.h"
 
+#include "config/LocalFile.h"
+
 #include <QFile>
 #include <QTextStream>
 
@@ -20,13 +22,15 @@ void parse(const QStringList& lines, QString& host, QString& port)
 void read(QString& host, QString& port)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
+    if (!LocalFile::openRegular(file)) return;
     host.clear();
     port.clear();
     QStringList lines;
-    QTextStream in(&file);
-    while (!in.atEnd())
-        lines << in.readLine();
+    bool tooLong = false, atEnd = false;
+    while (!atEnd) {
+        const QByteArray line = LocalFile::readLine(file, maxLineBytes, tooLong, atEnd);
+        if (!atEnd && !tooLong) lines << QString::fromUtf8(line);
+    }
     parse(lines, host, port);
 }
 

@@ -8,6 +8,7 @@
 namespace History {
 
 inline const QString fileName = QStringLiteral("OrvelHistory.dat");
+constexpr int maxLineBytes = 1024; // far above any host name; a longer line is skipped
 
 // The last host and port entries of `lines`; a kind without entry is left empty.
 void parse(const QStringList& lines, QString& host, QString& port);

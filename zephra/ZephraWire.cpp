@@ -1,7 +1,8 @@
 #include "zephra/ZephraWire.h"
 
+#include "config/LocalFile.h"
+
 #include <QFile>
-#include <QTextStream>
 
 namespace ZephraWire {
 
@@ -71,10 +72,13 @@ QStringList readKeys(const QString& fileName, bool* opened)
 {
     QStringList keys;
     QFile file(fileName);
-    *opened = file.open(QIODevice::ReadOnly | QIODevice::Text);
-    QTextStream in(&file);
-    while (*opened && !in.atEnd())
-        keys << in.readLine().simplified();
+    *opened = LocalFile::openRegular(file);
+    bool tooLong = false, atEnd = !*opened;
+    while (!atEnd) {
+        const QByteArray line = LocalFile::readLine(file, maxKeyBytes, tooLong, atEnd);
+        // A key cut short would be a wrong key: a line too long stays an empty one.
+        if (!atEnd) keys << QString::fromUtf8(line).simplified();
+    }
     return keys;
 }
 

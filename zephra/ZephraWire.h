@@ -40,7 +40,9 @@ int challengeNumber(const QString& line);
 int keyIndex(int challenge, int count);
 
 // The keys of a key file: each line, white space collapsed, in file order (a blank line is
-// an empty key). `opened` tells whether the file could be read.
+// an empty key, and so is a line longer than maxKeyBytes). `opened` tells whether the file
+// could be read: only a regular file is.
+constexpr int maxKeyBytes = 64 * 1024;
 QStringList readKeys(const QString& fileName, bool* opened);
 
 } // namespace ZephraWire

@@ -2,7 +2,9 @@
 #include "config/ConfigText.h"
 #include "zephra/AMsg.h"
 #include "zephra/LineBuffer.h"
+#include "zephra/History.h"
 #include "zephra/Zephra.h"
+#include "zephra/ZephraWire.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -109,6 +111,26 @@ private slots:
         QCOMPARE(store.value("LONG", "skipped"), QString("skipped"));
         QCOMPARE(store.value("KEY_B", "-"), QString("2"));
         QCOMPARE(store.value("K79999", "-"), QString("v"));
+    }
+
+    // Key, history and settings files name no device either, and a huge key line is no key.
+    void otherLocalFilesAreReadWithBoundedCost()
+    {
+        bool opened = true;
+        QVERIFY(ZephraWire::readKeys("/dev/zero", &opened).isEmpty());
+        QVERIFY(!opened);
+        QTemporaryDir dir;
+        QFile file(dir.filePath("Tavik.key"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("k0\n" + QByteArray(ZephraWire::maxKeyBytes + 1, 'k') + "\n k 2 \nlast");
+        file.close();
+        QCOMPARE(ZephraWire::readKeys(file.fileName(), &opened), QStringList({"k0", "", "k 2", "last"}));
+        QVERIFY(opened);
+        QDir::setCurrent(dir.path());
+        QVERIFY(QFile::link("/dev/zero", History::fileName));
+        QString host = "h", port = "p";
+        History::read(host, port);
+        QCOMPARE(host + port, QString("hp"));
     }
 };
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+
+// Reading local files whose names come from the configuration or a command line with a
+// bounded cost: a device or a pipe (/dev/zero) may never end, and one line may be huge.
+namespace LocalFile {
+
+// Opens `file` for reading text only when it is a regular file; false otherwise, or when
+// it cannot be opened.
+bool openRegular(QFile& file);
+
+// The next line of `in` without its end, at most `maxBytes` long. A longer line is read
+// to its end and dropped: `tooLong` is set and the result is empty. At the end of `in`,
+// `atEnd` is set.
+QByteArray readLine(QIODevice& in, int maxBytes, bool& tooLong, bool& atEnd);
+
+} // namespace LocalFile
