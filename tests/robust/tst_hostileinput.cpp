@@ -1,8 +1,8 @@
 #include "config/ConfigStore.h"
 #include "config/ConfigText.h"
 #include "zephra/AMsg.h"
-#include "zephra/LineBuffer.h"
 #include "zephra/History.h"
+#include "zephra/LineBuffer.h"
 #include "zephra/Zephra.h"
 #include "zephra/ZephraWire.h"
 
