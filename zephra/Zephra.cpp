@@ -234,7 +234,9 @@ void Zephra::closeConnection()
 
 void Zephra::receive()
 {
-    received.append(socket->readAll());
+    // readAll() grows its result in 16 KiB steps and shrinks it again: two reallocations
+    // and copies per request line. What is there is known.
+    received.append(socket->read(socket->bytesAvailable()));
     QByteArray raw;
     while (received.takeLine(raw)) {
         const QString line = ZephraWire::decode(raw);
