@@ -83,6 +83,7 @@ SettingsReadCounts readSettings(QIODevice& file, QVector<DspData>& config)
         QByteArray line = QByteArray::fromRawData(buffer.constData(), int(got));
         if (!line.endsWith('\n') && !file.atEnd()) {
             ++counts.cutLines;
+            line.truncate(maxSettingsLineLength);
             qint64 more;
             do
                 more = file.readLine(skip, sizeof skip);

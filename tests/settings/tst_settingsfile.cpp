@@ -42,6 +42,23 @@ private slots:
         }
     }
 
+    // A line over the cap is read as its first maxSettingsLineLength characters, and the
+    // line after it as it stands.
+    void overlongLineIsCut()
+    {
+        const QByteArray head = "DSP0 Mode : 0 b4000010 ";
+        QByteArray text = head + QByteArray(maxSettingsLineLength - head.size() - 8, '0') + "abcdef12";
+        text += "3456789\nDSP1 Mode : 0 b4000010 5\n";
+        QBuffer file(&text);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVector<DspData> records;
+        QCOMPARE(readSettings(file, records).cutLines, 1);
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records.at(0).regValue, 0xabcdef12ull);
+        QCOMPARE(records.at(1).dspIndex, 1);
+        QCOMPARE(records.at(1).fileLine, 2);
+    }
+
     void matchingLoadedRecords()
     {
         // Rows at addresses A B A C (the same register of two units shares its address);
