@@ -9,7 +9,7 @@ bool openRegular(QFile& file)
     return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly | QIODevice::Text);
 }
 
-QByteArray readLine(QIODevice& in, int maxBytes, bool& tooLong, bool& atEnd)
+QByteArray readLine(QIODevice& in, int maxBytes, bool& tooLong, bool& atEnd, LongLine longLine)
 {
     tooLong = false;
     atEnd = in.atEnd();
@@ -24,7 +24,9 @@ QByteArray readLine(QIODevice& in, int maxBytes, bool& tooLong, bool& atEnd)
     tooLong = true;
     while (!in.atEnd() && !in.readLine(qint64(maxBytes) + 2).endsWith('\n')) {
     }
-    return QByteArray();
+    if (longLine == DropLongLine) return QByteArray();
+    line.truncate(maxBytes);
+    return line;
 }
 
 } // namespace LocalFile

@@ -11,9 +11,12 @@ namespace LocalFile {
 // it cannot be opened.
 bool openRegular(QFile& file);
 
+enum LongLine { DropLongLine, CutLongLine };
+
 // The next line of `in` without its end, at most `maxBytes` long. A longer line is read
-// to its end and dropped: `tooLong` is set and the result is empty. At the end of `in`,
-// `atEnd` is set.
-QByteArray readLine(QIODevice& in, int maxBytes, bool& tooLong, bool& atEnd);
+// to its end and `tooLong` set; the result is empty, or with CutLongLine its first
+// `maxBytes` bytes. At the end of `in`, `atEnd` is set.
+QByteArray readLine(QIODevice& in, int maxBytes, bool& tooLong, bool& atEnd,
+                    LongLine longLine = DropLongLine);
 
 } // namespace LocalFile

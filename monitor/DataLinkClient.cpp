@@ -4,7 +4,7 @@
 #include <QTimer>
 
 DataLinkClient::DataLinkClient(QObject* parent)
-    : QObject(parent), socket(new QTcpSocket(this)), pause(new QTimer(this))
+    : QObject(parent), socket(new QTcpSocket(this)), pause(new QTimer(this)), connectTimer(new QTimer(this))
 {
     qRegisterMetaType<QVector<McaTransfer::Block>>();
     pause->setSingleShot(true);
@@ -12,7 +12,12 @@ DataLinkClient::DataLinkClient(QObject* parent)
         const QByteArray bytes = framer.takeHeld();
         if (!bytes.isEmpty()) endTransfer(bytes);
     });
-    connect(socket, &QTcpSocket::connected, this, [this] { setState(Linked); });
+    connectTimer->setSingleShot(true);
+    connect(connectTimer, &QTimer::timeout, this, [this] { drop("no connection in time"); });
+    connect(socket, &QTcpSocket::connected, this, [this] {
+        connectTimer->stop();
+        setState(Linked);
+    });
     connect(socket, &QTcpSocket::readyRead, this, &DataLinkClient::readData);
     connect(socket, &QTcpSocket::errorOccurred, this, [this] { drop(socket->errorString()); });
     connect(socket, &QTcpSocket::disconnected, this, [this] { drop("connection closed"); });
@@ -25,6 +30,7 @@ void DataLinkClient::connectTo(const QString& host, quint16 port)
     linkPort = port;
     framer.clear();
     setState(Connecting);
+    connectTimer->start(connectWaitMs);
     socket->connectToHost(host, port);
 }
 
@@ -33,6 +39,7 @@ void DataLinkClient::drop(const QString& why)
     if (current == Down) return; // an error and then a disconnection: one drop
     current = Down;
     pause->stop();
+    connectTimer->stop();
     framer.clear();
     socket->abort();
     setState(Down, why);

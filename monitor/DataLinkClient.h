@@ -16,8 +16,9 @@ class DataLinkClient : public QObject
     Q_OBJECT
 public:
     enum State { Down, Connecting, Linked };
-    static constexpr int pauseMs = 300;  // without a block count, a pause ends a transfer
-    static constexpr int stallMs = 3000; // with one, an unfinished transfer is cut short then
+    static constexpr int pauseMs = 300;        // without a block count, a pause ends a transfer
+    static constexpr int stallMs = 3000;       // with one, an unfinished transfer is cut short then
+    static constexpr int connectWaitMs = 5000; // a peer that never completes the connection
     static constexpr int readPieceBytes = 16 * McaTransfer::blockSize;
 
     explicit DataLinkClient(QObject* parent = nullptr);
@@ -42,6 +43,7 @@ private:
 
     QTcpSocket* socket;
     QTimer* pause;
+    QTimer* connectTimer;
     TransferFramer framer;
     QString linkHost;
     quint16 linkPort = 0;

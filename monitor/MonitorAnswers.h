@@ -13,6 +13,7 @@ struct Roi
 {
     int start = 0;
     int end = 0;
+    bool operator==(const Roi& other) const { return start == other.start && end == other.end; }
 };
 
 // GetROIs: a start and an end per element, in element order. False when the items are not

@@ -7,10 +7,12 @@ void MonitorModel::setElementNames(const QVector<MonitorAnswers::ElementName>& e
     names = elementNames;
 }
 
-void MonitorModel::setRois(const QVector<MonitorAnswers::Roi>& elementRois)
+bool MonitorModel::setRois(const QVector<MonitorAnswers::Roi>& elementRois)
 {
+    if (rois == elementRois) return false;
     rois = elementRois;
     sumRois();
+    return true;
 }
 
 void MonitorModel::takeTransfer(const QVector<McaTransfer::Block>& blocks)

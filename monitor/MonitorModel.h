@@ -26,7 +26,8 @@ public:
     };
 
     void setElementNames(const QVector<MonitorAnswers::ElementName>& names);
-    void setRois(const QVector<MonitorAnswers::Roi>& rois);
+    // False, and nothing recomputed, when the ROIs are the ones held already.
+    bool setRois(const QVector<MonitorAnswers::Roi>& rois);
     void takeTransfer(const QVector<McaTransfer::Block>& blocks);
     // RunStart with this number was accepted.
     void noteStarted(quint32 number);

@@ -72,7 +72,9 @@ void MonitorSession::clear()
 void MonitorSession::ask(const QString& cmd, const QString& params)
 {
     if (serverLink->ask(opts.node, cmd, params)) return;
-    emit problem(QString("%1 not sent: not logged in to the server").arg(cmd));
+    emit problem(QString("%1 not sent: %2")
+                     .arg(cmd, serverLink->state() == ServerLink::Ready ? "too many requests waiting"
+                                                                        : "not logged in to the server"));
     if (cmd == "GetROIs" || cmd == "GetMCAs") endCycle();
 }
 
@@ -143,9 +145,9 @@ void MonitorSession::cycleAnswered(const QString& cmd, const QStringList& items)
             endCycle();
             return;
         }
-        data.setRois(rois);
+        // The plots are redrawn when the transfer comes; now only if the ROIs moved.
+        if (data.setRois(rois)) emit modelChanged();
         link->setBlocks(rois.size());
-        emit modelChanged();
         if (rois.isEmpty() || link->state() != DataLinkClient::Linked) {
             endCycle();
             return;

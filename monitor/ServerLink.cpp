@@ -46,6 +46,8 @@ void ServerLink::connectNow()
     if (socket->state() != QAbstractSocket::UnconnectedState) return;
     received.clear();
     setState(Connecting);
+    // A peer that never completes the connection would otherwise hold it for minutes.
+    logInTimer->start();
     socket->connectToHost(serverHost, serverPort);
 }
 
@@ -63,10 +65,14 @@ bool ServerLink::ask(const QString& node, const QString& cmd, const QString& par
 
 void ServerLink::receive()
 {
-    received.append(socket->readAll());
+    received.append(socket->read(socket->bytesAvailable()));
     QByteArray raw;
     while (socket->state() == QAbstractSocket::ConnectedState && received.takeLine(raw))
         take(ZephraWire::decode(raw));
+    if (const int dropped = received.takeDroppedLines())
+        emit traffic(
+            QString("%1 line(s) longer than %2 bytes dropped").arg(dropped).arg(LineBuffer::maxLineBytes),
+            false);
 }
 
 void ServerLink::take(const QString& line)

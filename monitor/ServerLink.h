@@ -20,7 +20,7 @@ public:
     enum State { Down, Connecting, LoggingIn, Ready };
     static constexpr int firstRetryMs = 1000;
     static constexpr int lastRetryMs = 10000;
-    static constexpr int logInWaitMs = 10000; // for the challenge and then for the acceptance
+    static constexpr int logInWaitMs = 10000; // to connect, then from the connection to the acceptance
     static constexpr int answerWaitMs = 10000;
     static constexpr int maxPending = 64;
 

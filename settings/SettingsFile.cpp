@@ -1,5 +1,6 @@
 #include "settings/SettingsFile.h"
 
+#include "config/LocalFile.h"
 #include "dsp/DspReg.h"
 
 #include <QIODevice>
@@ -71,24 +72,16 @@ bool parseSettingsLine(const QString& line, DspData& record)
 SettingsReadCounts readSettings(QIODevice& file, QVector<DspData>& config)
 {
     SettingsReadCounts counts;
-    QByteArray buffer(maxSettingsLineLength + 2, '\0');
-    char skip[256];
-    for (int lineNo = 1; !file.atEnd(); ++lineNo) {
+    bool cut = false, atEnd = false;
+    for (int lineNo = 1;; ++lineNo) {
+        const QByteArray line =
+            LocalFile::readLine(file, maxSettingsLineLength, cut, atEnd, LocalFile::CutLongLine);
+        if (atEnd) break;
         if (lineNo > maxSettingsLines) {
             counts.leftOver = true;
             break;
         }
-        const qint64 got = file.readLine(buffer.data(), buffer.size());
-        if (got <= 0) break;
-        QByteArray line = QByteArray::fromRawData(buffer.constData(), int(got));
-        if (!line.endsWith('\n') && !file.atEnd()) {
-            ++counts.cutLines;
-            line.truncate(maxSettingsLineLength);
-            qint64 more;
-            do
-                more = file.readLine(skip, sizeof skip);
-            while (more > 0 && skip[more - 1] != '\n');
-        }
+        if (cut) ++counts.cutLines;
         DspData record;
         if (!parseSettingsLine(QString::fromUtf8(line), record)) continue;
         record.fileLine = lineNo;
