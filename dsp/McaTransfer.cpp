@@ -39,7 +39,8 @@ QString blockFault(const Block& block)
 {
     QStringList why;
     if (block.binCount != quint64(binCount)) why << QString("bin count %1, not 4096").arg(block.binCount);
-    if (block.channel > 3) why << QString("channel %1, not 0-3").arg(block.channel);
+    if (block.channel >= quint32(Dsp::channelsPerUnit))
+        why << QString("channel %1, not 0-3").arg(block.channel);
     if (!isTime(block.realTime)) why << QString("real time %1").arg(block.realTime);
     if (!isTime(block.liveTime)) why << QString("live time %1").arg(block.liveTime);
     return why.join("; ");

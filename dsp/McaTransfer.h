@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/McaBlock.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <QVector>
@@ -8,9 +10,9 @@
 // their number not sent. The layout is decoded here from the bytes alone (see McaBlock.h).
 namespace McaTransfer {
 
-constexpr int blockSize = 16432;
-constexpr int headSize = 48;
-constexpr int binCount = 4096;
+constexpr int blockSize = McaBlock::totalSize;
+constexpr int headSize = McaBlock::headSize;
+constexpr int binCount = McaBlock::binCount;
 
 struct Block
 {

@@ -26,7 +26,7 @@ VexUnit::VexUnit(const QString& name, const QString& ipAddress, QObject* parent)
     unitStat.ID->setText(unitName);
     setIpAddress(ipAddress);
     tcpIsConnected = false;
-    udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
+    connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
     attachTcpSignals();
     tcpReopenTimer.setSingleShot(true);
     tcpReopenTimer.setInterval(tcpReopenIntervalMs);
@@ -98,8 +98,8 @@ bool VexUnit::sendRequest(quint32 address, bool waitAnswer, int length)
         parseAnswer(QByteArray()); // as a time-out leaves it
         return false;
     }
-    // The waiting call reads the answer itself; the handler of unsolicited datagrams must not.
-    disconnect(udpHandler);
+    // The wait reads the descriptor itself and runs no event loop, so the handler of
+    // unsolicited datagrams cannot take the answer meanwhile.
     dropStaleDatagrams();
     udpSocket.writeDatagram(request, hostAddress, registerPort);
     expectedAnswerSize = RegisterFrame::headSize + length;
@@ -125,7 +125,8 @@ bool VexUnit::answerFits(const QByteArray& datagram, quint32 address) const
 void VexUnit::dropStaleDatagrams()
 {
     if (udpSocket.state() != QAbstractSocket::BoundState) return;
-    while (takeQueuedDatagram(received)) {
+    // Bounded: a flood of datagrams must not hold the request before it is sent.
+    for (int n = 0; n < maxStaleDatagrams && takeQueuedDatagram(received); ++n) {
     }
 }
 
@@ -168,18 +169,18 @@ bool VexUnit::waitAnswer(int timeoutMs, quint32 address)
     // The answer is never there the moment the request has gone: wait first, then read.
     while (waitReadable(deadline)) {
         while (takeQueuedDatagram(received)) {
-            if (!answerFits(received, address)) continue;
-            unitStat.UDPTimeout->setOk();
-            takeAnswer(received);
-            udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
-            return true;
+            if (answerFits(received, address)) {
+                unitStat.UDPTimeout->setOk();
+                takeAnswer(received);
+                return true;
+            }
+            if (deadline.hasExpired()) break; // a flood of other datagrams ends at the deadline too
         }
         if (deadline.hasExpired()) break;
     }
     unitLog(QString("Err. Timeout waiting ans from UDP for CMD [%1]").arg(address, 8, 16, QLatin1Char('0')));
     parseAnswer(QByteArray());
     unitStat.UDPTimeout->setNG();
-    udpHandler = connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
     return false;
 }
 

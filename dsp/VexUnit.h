@@ -20,6 +20,7 @@ class VexUnit : public QObject
 public:
     static constexpr int answerTimeoutMs = 500;
     static constexpr int maxDatagramSize = 65536;
+    static constexpr int maxStaleDatagrams = 1024; // read and dropped before a request at most
     static constexpr int tcpReopenIntervalMs = 1000;
 
     VexUnit(const QString& name, const QString& ipAddress, QObject* parent = nullptr);
@@ -102,5 +103,4 @@ private:
     QByteArray request;         // reused for every datagram sent
     QByteArray received;        // reused for every datagram taken while waiting
     QHostAddress senderAddress; // of the datagram in `received`
-    QMetaObject::Connection udpHandler;
 };

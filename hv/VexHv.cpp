@@ -33,14 +33,14 @@ void VexHv::watch()
         if (now.isPositive != isPositive) emit changedPolarity(now.isPositive);
         if (now.isOn != isOn) emit changedIsOn(now.isOn);
         if (now.sweepStat != sweepStatValue) emit changedSweep(now.sweepStat);
-        lastStatus = s;
         inEmergency = now.inEmergency;
         isPositive = now.isPositive;
         isOn = now.isOn;
         sweepStatValue = now.sweepStat;
         showStatus();
+        // A silent unit is not waited for twice per tick.
+        updateVoltage();
     }
-    updateVoltage();
 }
 
 void VexHv::showStatus()
@@ -59,10 +59,9 @@ void VexHv::updateVoltage()
 {
     bool answered = false;
     const quint16 w = quint16(readValue(fixedRegs.hvValue, wordLength, &answered));
-    if (!answered || w == lastVoltageWord) return;
+    if (!answered) return;
     const double v = hvVolts(w, fullScale);
     if (isVoltageStep(v, lastVoltage, voltageStep)) {
-        lastVoltageWord = w;
         lastVoltage = v;
         emit changedVoltage(v);
     }

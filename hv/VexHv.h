@@ -46,11 +46,9 @@ public slots:
 private:
     void showStatus();
 
-    quint16 lastStatus = 0;
     bool inEmergency = false;
     bool isPositive = false;
     bool isOn = false;
     HvStat::SweepStat sweepStatValue = HvStat::Off;
-    quint16 lastVoltageWord = 0;
     double lastVoltage = 0.0;
 };

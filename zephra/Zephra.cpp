@@ -98,7 +98,8 @@ void Zephra::sendAnswer(const AMsg& msg, const QString& text)
 // logs or listens to it.
 void Zephra::sendLatin1Answer(const AMsg& msg, const QByteArray& latin1Text)
 {
-    const bool listened = isSignalConnected(QMetaMethod::fromSignal(&Zephra::sendingAnsToZephra));
+    static const QMetaMethod answerSignal = QMetaMethod::fromSignal(&Zephra::sendingAnsToZephra);
+    const bool listened = isSignalConnected(answerSignal);
     if (!loggedIn() || logSendingMsg || listened) {
         sendAnswer(msg, QString::fromLatin1(latin1Text));
         return;
