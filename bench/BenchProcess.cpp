@@ -11,7 +11,7 @@
 #include <csignal>
 #include <sys/prctl.h>
 
-void BenchProcess::ChildProcess::setupChildProcess()
+void BenchChild::setupChildProcess()
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
 }
@@ -41,12 +41,17 @@ QByteArray BenchProcess::lineStartingWith(const QByteArray& prefix)
     }
 }
 
-void BenchProcess::stop()
+void stopProcess(QProcess& process, int waitMs)
 {
     if (process.state() == QProcess::NotRunning) return;
     process.terminate();
     if (!process.waitForFinished(waitMs)) process.kill();
     process.waitForFinished(waitMs);
+}
+
+void BenchProcess::stop()
+{
+    stopProcess(process, waitMs);
 }
 
 QString pinFromArguments(const QStringList& args)

@@ -3,6 +3,16 @@
 #include <QProcess>
 #include <QStringList>
 
+// A process that ends with the benchmark, even when that one is cut short.
+class BenchChild : public QProcess
+{
+protected:
+    void setupChildProcess() override;
+};
+
+// Asks a process to end (SIGTERM), then kills it when it does not.
+void stopProcess(QProcess& process, int waitMs);
+
 // A process a benchmark starts and stops: the bare references, the units, the program.
 class BenchProcess
 {
@@ -22,13 +32,7 @@ public:
     qint64 pid() const { return process.processId(); }
 
 private:
-    // Ends with the benchmark, even when that one is cut short.
-    class ChildProcess : public QProcess
-    {
-    protected:
-        void setupChildProcess() override;
-    };
-    ChildProcess process;
+    BenchChild process;
 };
 
 // Pins the benchmark, and so what it starts, to one CPU as `taskset -c cpu` would, unless

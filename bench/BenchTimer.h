@@ -15,7 +15,7 @@
 class BenchPair
 {
 public:
-    BenchPair(int rounds, int perRound) : rounds(rounds), perRound(perRound) {}
+    BenchPair(int rounds, int perRound) : rounds(qMax(1, rounds)), perRound(qMax(1, perRound)) {}
 
     // Returns the ratio measured/reference.
     double run(const QString& name, const std::function<void()>& measured,

@@ -4,11 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTcpServer>
 #include <QTextStream>
 #include <QThread>
 
@@ -86,17 +84,9 @@ const std::vector<Fault> faults{
     {"fault 2 noanswer on", "fault 2 noanswer off", 50},
 };
 
-QString exe(const QString& relative)
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(relative);
-}
-
 void stop(QProcess& p)
 {
-    if (p.state() == QProcess::NotRunning) return;
-    p.terminate();
-    if (!p.waitForFinished(waitMs)) p.kill();
-    p.waitForFinished(waitMs);
+    stopProcess(p, waitMs);
 }
 
 // A command to the emulator; true when it took it.
@@ -106,15 +96,6 @@ bool tellUnits(QProcess& units, const QByteArray& line)
     while (!units.canReadLine())
         if (!units.waitForReadyRead(waitMs)) return false;
     return units.readLine().trimmed() == "ok";
-}
-
-qint64 residentKb(qint64 pid)
-{
-    QFile status(QString("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
 }
 
 // Least-squares slope of memory over requests, in bytes per request.
@@ -137,6 +118,12 @@ bool writeFile(const QString& path, const QByteArray& content)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+// Whether the last turn, one request per client, passed a multiple of `every`.
+bool passedMark(qint64 done, qint64 every)
+{
+    return (done - 2) / every != done / every;
 }
 
 qint64 nowMs()
@@ -164,10 +151,7 @@ QString Soak::setUp(const QStringList& wrapper)
         return "cannot write the keys";
     server = std::make_unique<StandInServer>(standInConfig(dir.filePath("server.keys"), 0, loginWaitMs));
     if (!server->started) return "server: " + server->error;
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    linkPort = probe.serverPort();
-    probe.close();
+    linkPort = freeTcpPort();
     error = startProgram(wrapper);
     if (!error.isEmpty()) return error;
     startConsumer();
@@ -175,7 +159,9 @@ QString Soak::setUp(const QStringList& wrapper)
         return "the clients cannot log in";
     QElapsedTimer startUp;
     startUp.start();
-    for (clients[0].send("Tavik", "Hello"); !clients[0].awaitAnswer(waitMs);
+    // Retried only on the server's immediate "Unknown node" while the program logs in; a
+    // program that is logged in but slow is waited for, or its late answer would come twice.
+    for (clients[0].send("Tavik", "Hello"); !clients[0].awaitAnswer(startWaitMs);
          clients[0].send("Tavik", "Hello")) {
         if (startUp.hasExpired(startWaitMs)) return "the program does not answer: " + clients[0].problem;
         QThread::msleep(retryMs);
@@ -191,7 +177,8 @@ QString Soak::setUp(const QStringList& wrapper)
 
 QString Soak::startUnits()
 {
-    units.start(exe("../sim/units/unit-emulator"), {"--dsp", "2", "--hv", "--first-address", unitsFirst});
+    units.start(builtProgram("../sim/units/unit-emulator"),
+                {"--dsp", "2", "--hv", "--first-address", unitsFirst});
     for (;;) {
         while (!units.canReadLine())
             if (!units.waitForReadyRead(waitMs)) return "the unit emulator does not start";
@@ -219,7 +206,7 @@ QString Soak::startProgram(const QStringList& wrapper)
             .arg(linkPort);
     if (!writeFile(dir.filePath("config.cfg"), config.toLatin1())) return "cannot write config.cfg";
     QStringList line = wrapper;
-    line << exe("../tavik") << "-platform"
+    line << builtProgram("../tavik") << "-platform"
          << "offscreen"
          << "-e";
     tavik.setWorkingDirectory(dir.path());
@@ -232,7 +219,7 @@ QString Soak::startProgram(const QStringList& wrapper)
 void Soak::startConsumer()
 {
     consumer.setStandardOutputFile(QProcess::nullDevice());
-    consumer.start(exe("../sim/datalink/datalink-consumer"),
+    consumer.start(builtProgram("../sim/datalink/datalink-consumer"),
                    {"--port", QString::number(linkPort), "--blocks", QString::number(elements), "--no-save"});
 }
 
@@ -242,7 +229,7 @@ QString Soak::switchFaults(qint64 done)
         if (!tellUnits(units, faults[size_t(activeFault)].off)) return "the emulator refused a fault switch";
         activeFault = -1;
     }
-    if (faultEvery <= 0 || activeFault >= 0 || done == 0 || done % faultEvery != 0) return QString();
+    if (faultEvery <= 0 || activeFault >= 0 || done == 0 || !passedMark(done, faultEvery)) return QString();
     activeFault = int(faultsSwitched++ % qint64(faults.size()));
     faultEnds = done + faults[size_t(activeFault)].span;
     if (!tellUnits(units, faults[size_t(activeFault)].on)) return "the emulator refused a fault switch";
@@ -257,7 +244,7 @@ QString Soak::switchFaults(qint64 done)
 
 void Soak::sample(qint64 done)
 {
-    const qint64 kb = residentKb(tavik.processId());
+    const qint64 kb = residentKiB(tavik.processId());
     samples.emplace_back(done, kb);
     out() << QString("%1 %2 %3\n").arg(done, 9).arg(kb, 9).arg((nowMs() - startMs) / 1000.0, 9, 'f', 1);
     out().flush();
@@ -285,7 +272,7 @@ bool Soak::run()
         for (SoakClient& c : clients)
             if (!c.awaitAnswer(answerWaitMs) && failure.isEmpty()) failure = c.problem;
         if (tavik.state() != QProcess::Running) failure = "the program has ended";
-        if (done % sampleEvery == 0) sample(done);
+        if (passedMark(done, sampleEvery)) sample(done);
     }
     if (activeFault >= 0) tellUnits(units, faults[size_t(activeFault)].off);
     int strays = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BenchProcess.h"
 #include "SoakClient.h"
 
 #include <QProcess>
@@ -47,7 +48,7 @@ private:
     void report(const QString& failure, int strays);
     bool endProgram();
 
-    QProcess units, tavik, consumer;
+    BenchChild units, tavik, consumer;
     std::unique_ptr<StandInServer> server;
     SoakClient clients[2];
     QStringList unitIps;
