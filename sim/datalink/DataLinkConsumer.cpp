@@ -98,23 +98,34 @@ void DataLinkConsumer::endTransfer(const QByteArray& bytes)
 {
     const int n = ++received;
     const McaTransfer::Transfer t = McaTransfer::readTransfer(bytes);
-    for (const QString& fault : t.faults)
-        emit problem(QString("transfer %1 %2").arg(n).arg(fault));
-    checkFailed = checkFailed || !t.faults.isEmpty();
-    const QStringList files = options.outDir.isEmpty() ? QStringList() : save(n, t.blocks);
+    const bool passed = t.faults.isEmpty();
+    checkFailed = checkFailed || !passed;
+    // Only checked spectra go to disk: a peer sending junk must not fill the folder.
+    const QStringList files = passed && !options.outDir.isEmpty() ? save(n, t.blocks) : QStringList();
     const QString replied = reply(n);
     emit transferReceived(bytes, t.faults);
-    emit report(QString("transfer %1: %2 blocks, %3, replied %4%5")
-                    .arg(n)
-                    .arg(t.blocks.size())
-                    .arg(t.faults.isEmpty() ? "checked" : "CHECK FAILED")
-                    .arg(replied)
-                    .arg(files.isEmpty() ? QString() : ", wrote " + files.join(' ')));
+    const QString line = QString("transfer %1: %2 blocks, %3, replied %4")
+                             .arg(n)
+                             .arg(t.blocks.size())
+                             .arg(faultText(t.faults), replied);
+    if (passed)
+        emit report(line + (files.isEmpty() ? QString() : ", wrote " + files.join(' ')));
+    else
+        emit problem(line + ", not saved");
     if (options.transfers > 0 && n >= options.transfers) {
         // Let a split reply finish before ending.
         const int delay = replied.startsWith("split") ? 2 * splitGapMs : 0;
         QTimer::singleShot(delay, this, [this] { finish(Done); });
     }
+}
+
+// One line however many blocks failed: the first few faults and how many more.
+QString DataLinkConsumer::faultText(const QStringList& faults)
+{
+    if (faults.isEmpty()) return "checked";
+    QString text = "CHECK FAILED (" + faults.mid(0, faultsShown).join("; ");
+    if (faults.size() > faultsShown) text += QString("; %1 more").arg(faults.size() - faultsShown);
+    return text + ')';
 }
 
 QByteArray DataLinkConsumer::replyBytes(ConsumerOptions::Reply reply, const QByteArray& text)

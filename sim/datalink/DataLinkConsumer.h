@@ -39,6 +39,7 @@ public:
     static constexpr int retryMs = 500;
     static constexpr int splitGapMs = 150;
     static constexpr int flushWaitMs = 2000;
+    static constexpr int faultsShown = 3; // in the one line of a transfer that failed its check
 
     explicit DataLinkConsumer(const ConsumerOptions& options, QObject* parent = nullptr);
 
@@ -49,8 +50,8 @@ signals:
     void linked();
     void unlinked();
     void transferReceived(const QByteArray& bytes, const QStringList& faults);
-    void report(const QString& line);  // one line per transfer
-    void problem(const QString& text); // failed checks and connection trouble
+    void report(const QString& line);  // one line per transfer that passed its check
+    void problem(const QString& text); // one line per transfer that failed it; connection trouble
     void finished(int exitCode);
 
 private:
@@ -60,6 +61,7 @@ private:
     void onDisconnected();
     void readData();
     void endTransfer(const QByteArray& bytes);
+    static QString faultText(const QStringList& faults);
     QString reply(int n);
     QStringList save(int n, const QVector<McaTransfer::Block>& blocks);
     void finish(int code);

@@ -43,9 +43,10 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Connects to Tavik's data link, reads every transfer of spectrum blocks, checks each block\n"
-        "(16432 bytes, 4096 bins, channel 0-3, finite non-negative times), replies and saves the\n"
-        "transfer as a CSV file and a PNG plot into the output folder. One line per transfer on\n"
-        "standard output; failed checks and connection trouble on standard error.\n"
+        "(16432 bytes, 4096 bins, channel 0-3, finite non-negative times), replies, and saves a\n"
+        "transfer that passes as a CSV file and a PNG plot into the output folder. One line per\n"
+        "transfer: on standard output when it passed, on standard error when it failed (nothing\n"
+        "saved); connection trouble on standard error too.\n"
         "Exit code: 0 done, 1 bad option or no link, 2 a check failed, 3 time over before the\n"
         "number of transfers arrived.");
     parser.addHelpOption();
