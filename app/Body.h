@@ -103,6 +103,8 @@ private:
     // False, after answering so, when no HV unit is configured.
     bool hvUnitAvailable(const AMsg& msg);
     bool discardDataLink();
+    void stopAcceptingDataLinks();
+    void acceptDataLinks();
     void sendMcas();
     void eventDrivenSend();
     void blockingTransfer();

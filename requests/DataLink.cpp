@@ -8,6 +8,7 @@
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QHostInfo>
+#include <QPointer>
 #include <QTcpSocket>
 
 namespace {
@@ -58,6 +59,7 @@ void Body::setUpDataLink()
 
     dataLink = nullptr;
     dataLinkStream = nullptr;
+    dataLinkServer.setMaxPendingConnections(1); // one consumer at a time
     QString why;
     const QHostAddress address = listenAddressOf(dataLinkIp, &why);
     if (dataLinkPort < 0 || dataLinkPort > 65535) why = QString("port %1 out of range").arg(dataLinkPort);
@@ -95,12 +97,12 @@ bool Body::discardDataLink()
 
 void Body::askNewDataLink()
 {
-    if (discardDataLink()) emit log("Making new connection while another connection has already made!");
+    discardDataLink(); // there is none: a second consumer waits in the listen queue
     emit log("Data-Link Connected");
-    // Taking a connection turns accepting back on, so the pause comes after it.
+    // Taking a connection turns accepting back on, so the stop comes after it.
     dataLink = dataLinkServer.nextPendingConnection();
     if (!dataLink) return;
-    dataLinkServer.pauseAccepting();
+    stopAcceptingDataLinks();
     dataLink->setReadBufferSize(replyReadCap);
     // The last piece of a transfer is shorter than a segment: held back until the consumer
     // acknowledges the rest, it would wait for the consumer's delayed acknowledgement.
@@ -111,7 +113,15 @@ void Body::askNewDataLink()
 
     if (resendAfterReconnect) {
         emit log("1: after reconnect DataLink send data again", alertColor);
-        blockingTransfer();
+        // Not inside the accept notification: the event loop turns between two consumers, and
+        // the requests that came meanwhile are answered first.
+        const QPointer<QTcpSocket> link = dataLink;
+        QMetaObject::invokeMethod(
+            this,
+            [this, link] {
+                if (link && link == dataLink && resendAfterReconnect) blockingTransfer();
+            },
+            Qt::QueuedConnection);
     }
     if (waitingForAck) {
         emit log("2: after reconnect DataLink send data again", alertColor);
@@ -119,11 +129,27 @@ void Body::askNewDataLink()
     }
 }
 
+// Pausing alone does not stop the server from accepting the rest of the queue within the
+// notification that is running; allowing no pending connection does. Whoever else connects
+// waits in the listen queue, where the system bounds what it may send.
+void Body::stopAcceptingDataLinks()
+{
+    dataLinkServer.setMaxPendingConnections(0);
+    dataLinkServer.pauseAccepting();
+}
+
+void Body::acceptDataLinks()
+{
+    if (!dataLinkServer.isListening()) return; // resuming a server that never listened crashes
+    dataLinkServer.setMaxPendingConnections(1);
+    dataLinkServer.resumeAccepting();
+}
+
 void Body::dataLinkDisconnected()
 {
     emit log("Data-Link Dis-Connected");
     discardDataLink();
-    dataLinkServer.resumeAccepting();
+    acceptDataLinks();
 }
 
 void Body::askGetDataLinkCh(AMsg msg)
@@ -229,7 +255,7 @@ void Body::dataTransWaitTimeout()
         emit log("2: in data trans : TimeOut ==> Disconnect from DSP", alertColor);
         ackTimer.stop();
         discardDataLink();
-        dataLinkServer.resumeAccepting();
+        acceptDataLinks();
     } else {
         emit log("2: out of data trans : TimeOut ==> I don't know What To Do!!", puzzledColor);
         ackTimer.stop();
@@ -248,7 +274,7 @@ void Body::blockingTransfer()
             emit log("1: TimeOut Data Transfer", alertColor);
             resendAfterReconnect = true;
             discardDataLink();
-            dataLinkServer.resumeAccepting();
+            acceptDataLinks();
             return;
         }
         const QByteArray reply = dataLink->readAll();

@@ -12,14 +12,16 @@
 #include <QTextBlock>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace A = UnitAddresses;
 using Line = QPair<QString, QColor>;
 using Lines = QList<Line>;
 
 // The data link. The real program with the consumer in this process: the bytes of a transfer
-// against the emulated units, the blocking mode's replies and time-out, the listen queue.
-// The main window in this process: where it listens, and the event-driven table with its
-// log lines and their colours.
+// against the emulated units, the blocking mode's replies and time-out, the listen queue,
+// silent consumers. The main window in this process: where it listens, and the
+// event-driven table with its log lines and their colours.
 class TestDataLink : public QObject
 {
     Q_OBJECT
@@ -219,18 +221,52 @@ private slots:
         QCOMPARE(at<quint32>(first->bytes(0), 0, 0), quint32(2));
         QCOMPARE(at<quint32>(first->bytes(0), 0, 4), quint32(1)); // one block: the run counter only
 
-        // Queued while the first is linked. Bytes before the word are no reply in this mode:
-        // the wait runs out, the link goes, and the next one gets the transfer again.
+        // Two queued while the first is linked take their turns in order, none dropped unserved.
+        // Bytes before the word are no reply in this mode: the wait runs out, the link goes,
+        // and the next one gets the transfer again.
         Consumer second(options(1, ConsumerOptions::Garbage, 1));
         QTRY_COMPARE_WITH_TIMEOUT(second.links.size(), 1, waitMs);
+        QTcpSocket third;
+        QByteArrayList toThird;
+        connect(&third, &QTcpSocket::readyRead, [&] {
+            while (third.bytesAvailable() >= block) {
+                toThird << third.read(block);
+                third.write(toThird.size() == 1 ? "Nack" : "Ack");
+            }
+        });
+        third.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(third.waitForConnected(waitMs));
         QCOMPARE(ask("GetMCAs"), QString("Ok:"));
         QTRY_COMPARE_WITH_TIMEOUT(first->got.size(), 4, waitMs);
-        QCOMPARE(second.got.size(), 0);
+        QCOMPARE(second.got.size() + toThird.size(), 0);
         first.reset();
+        // Asked after the program has seen the first leave, and the next one linked.
+        QCOMPARE(ask("Hello"), QString("Hello! I am Tavik. Nice to meet you!"));
         QCOMPARE(ask("GetMCAs"), QString("Ok:"));
-        QTRY_COMPARE_WITH_TIMEOUT(second.got.size(), 2, waitMs);
-        QCOMPARE(second.bytes(1), second.bytes(0));
+        QTRY_COMPARE_WITH_TIMEOUT(toThird.size(), 2, waitMs);
+        QCOMPARE(second.got.size(), 1);
+        QCOMPARE(toThird, (QByteArrayList{second.bytes(0), second.bytes(0)}));
         QCOMPARE(second.drops.size(), 1);
+    }
+
+    // Silent consumers queued while a transfer is owed: each is served in a turn of the event
+    // loop of its own, so a request asked meanwhile is answered before the later ones are.
+    void silentConsumersLetRequestsThrough()
+    {
+        QVERIFY2(start(true, {"1 0 0 0"}).isEmpty(), "start");
+        QCOMPARE(ask("GetMCAs"), QString("Ok:")); // owed to the next consumer
+        std::vector<std::unique_ptr<QTcpSocket>> silent(10);
+        for (auto& s : silent) {
+            s = std::make_unique<QTcpSocket>();
+            s->connectToHost(QHostAddress::LocalHost, port);
+            QVERIFY(s->waitForConnected(waitMs));
+        }
+        QCOMPARE(ask("GetDataLinkCh"), QString("127.0.0.1 %1").arg(port));
+        const auto dropped = [](const auto& s) { return s->state() == QAbstractSocket::UnconnectedState; };
+        QVERIFY(std::count_if(silent.begin(), silent.end(), dropped) <= 1);
+        silent.clear(); // they leave; the transfer is still owed
+        Consumer c(options(1));
+        QTRY_COMPARE_WITH_TIMEOUT(c.got.size(), 1, waitMs);
     }
 
     void listensOnLoopbackOrNowhere_data()
@@ -298,14 +334,23 @@ private slots:
                                     {"Discarding DataLink", red}}));
         QVERIFY(QTest::qWaitFor([&] { return s.state() == QAbstractSocket::UnconnectedState; },
                                 LineClient::waitMs));
-        QTcpSocket again;
-        again.connectToHost("127.0.0.1", port);
+        // Two at once: the second waits until the first leaves.
+        QTcpSocket again, queued;
+        for (QTcpSocket* t : {&again, &queued}) {
+            t->connectToHost("127.0.0.1", port);
+            QVERIFY(t->waitForConnected(waitMs));
+        }
+        const Lines relinked{{"Discarding DataLink", red},
+                             {"Data-Link Connected", Qt::black},
+                             {"2: after reconnect DataLink send data again", red}};
         QCOMPARE(transferOn(again), unanswered);
-        QCOMPARE(takeLog(3), (Lines{{"Discarding DataLink", red},
-                                    {"Data-Link Connected", Qt::black},
-                                    {"2: after reconnect DataLink send data again", red}}));
-        again.write("Ack");
-        QCOMPARE(takeLog(1), Lines{ackInTrans});
+        QCOMPARE(takeLog(3), relinked);
+        again.disconnectFromHost();
+        QCOMPARE(transferOn(queued), unanswered);
+        queued.write("Nack");
+        const Lines left{{"Data-Link Dis-Connected", Qt::black}, {"Discarding DataLink", red}};
+        const Line nack("2: in data trans : Rcv Nack ==> Send data again", red);
+        QCOMPARE(takeLog(6), left + relinked + Lines{nack});
     }
 };
 
