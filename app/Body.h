@@ -105,6 +105,7 @@ private:
     bool discardDataLink();
     void stopAcceptingDataLinks();
     void acceptDataLinks();
+    void dropStaleReplies();
     void sendMcas();
     void eventDrivenSend();
     void blockingTransfer();

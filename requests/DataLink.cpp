@@ -24,6 +24,9 @@ constexpr qint64 unsentCap = 4 * 1024 * 1024;
 // blocking transfer, and every request with it, waiting for ever: the whole transfer gets as
 // long as this many replies may take.
 constexpr int blockingReplyWaits = 3;
+// Before a transfer, what the consumer sent earlier is dropped; a consumer that keeps sending
+// must not hold the transfer there, so only this much is looked at.
+constexpr qint64 staleReplyCap = 16 * replyReadCap;
 const QColor ackColor(0, 0, 255);
 const QColor puzzledColor(255, 128, 0);
 
@@ -108,6 +111,7 @@ void Body::askNewDataLink()
     // acknowledges the rest, it would wait for the consumer's delayed acknowledgement.
     dataLink->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     dataLinkStream = new QDataStream(dataLink);
+    rxBuffer.clear(); // what the last consumer sent is no reply of this one
     connect(dataLink, &QTcpSocket::disconnected, this, &Body::dataLinkDisconnected);
     if (!simpleTrans) connect(dataLink, &QTcpSocket::readyRead, this, &Body::readyReadFromDataLink);
 
@@ -262,8 +266,20 @@ void Body::dataTransWaitTimeout()
     }
 }
 
+// A stray "Ack" sent before a transfer must not acknowledge data the consumer never got.
+void Body::dropStaleReplies()
+{
+    qint64 dropped = 0;
+    // A consumer that leaves meanwhile has been discarded by then.
+    while (dataLink && dropped < staleReplyCap) {
+        dropped += dataLink->readAll().size();
+        if (!dataLink->waitForReadyRead(0)) break;
+    }
+}
+
 void Body::blockingTransfer()
 {
+    dropStaleReplies();
     sendMcas();
     const QDeadlineTimer limit(qint64(blockingReplyWaits) * ackWaitMs);
     for (;;) {

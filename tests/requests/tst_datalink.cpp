@@ -20,7 +20,7 @@ using Lines = QList<Line>;
 
 // The data link. The real program with the consumer in this process: the bytes of a transfer
 // against the emulated units, the blocking mode's replies and time-out, the listen queue,
-// silent consumers. The main window in this process: where it listens, and the
+// silent and stale consumers. The main window in this process: where it listens, and the
 // event-driven table with its log lines and their colours.
 class TestDataLink : public QObject
 {
@@ -223,7 +223,8 @@ private slots:
 
         // Two queued while the first is linked take their turns in order, none dropped unserved.
         // Bytes before the word are no reply in this mode: the wait runs out, the link goes,
-        // and the next one gets the transfer again.
+        // and the next one gets the transfer again. Nor are bytes sent before the transfer: the
+        // third one's stray "Ack" does not answer it, its "Nack" does.
         Consumer second(options(1, ConsumerOptions::Garbage, 1));
         QTRY_COMPARE_WITH_TIMEOUT(second.links.size(), 1, waitMs);
         QTcpSocket third;
@@ -236,6 +237,7 @@ private slots:
         });
         third.connectToHost(QHostAddress::LocalHost, port);
         QVERIFY(third.waitForConnected(waitMs));
+        third.write("Ack");
         QCOMPARE(ask("GetMCAs"), QString("Ok:"));
         QTRY_COMPARE_WITH_TIMEOUT(first->got.size(), 4, waitMs);
         QCOMPARE(second.got.size() + toThird.size(), 0);
@@ -334,7 +336,8 @@ private slots:
                                     {"Discarding DataLink", red}}));
         QVERIFY(QTest::qWaitFor([&] { return s.state() == QAbstractSocket::UnconnectedState; },
                                 LineClient::waitMs));
-        // Two at once: the second waits until the first leaves.
+        // Two at once: the second waits until the first leaves, and nothing the first sent
+        // counts for it.
         QTcpSocket again, queued;
         for (QTcpSocket* t : {&again, &queued}) {
             t->connectToHost("127.0.0.1", port);
@@ -345,9 +348,10 @@ private slots:
                              {"2: after reconnect DataLink send data again", red}};
         QCOMPARE(transferOn(again), unanswered);
         QCOMPARE(takeLog(3), relinked);
+        again.write("Ac");
         again.disconnectFromHost();
         QCOMPARE(transferOn(queued), unanswered);
-        queued.write("Nack");
+        queued.write("kNack");
         const Lines left{{"Data-Link Dis-Connected", Qt::black}, {"Discarding DataLink", red}};
         const Line nack("2: in data trans : Rcv Nack ==> Send data again", red);
         QCOMPARE(takeLog(6), left + relinked + Lines{nack});
