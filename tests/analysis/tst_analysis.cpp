@@ -1,0 +1,123 @@
+#include "analysis/CalibrationFile.h"
+#include "analysis/CalibrationFit.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace Analysis;
+Q_DECLARE_METATYPE(Calibration)
+
+// The analysis against synthetic spectra whose answers are known: Gaussian peaks of given
+// area, centre and width on sloping backgrounds, bin by bin and with seeded Poisson noise.
+class TestAnalysis : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // A decimal comma must reach neither the lines nor the calibration files.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+
+    void fit_data()
+    {
+        QTest::addColumn<QString>("points"); // channel:keV ...
+        QTest::addColumn<bool>("parabola");
+        QTest::addColumn<Calibration>("fitted");
+        QTest::addColumn<QString>("refusal"); // the error's start; empty: fitted
+        const Calibration refused{7, 7, 0}, line{50, 0.1, 0}, parabola{1, 2, 1e-3}, bent{0, 1, -1e-4};
+        QTest::newRow("line through two") << "1000:150 2000:250" << false << line << "";
+        QTest::newRow("parabola through three") << "100:211 1000:3001 3000:15001" << true << parabola << "";
+        // Residuals orthogonal to the fitted terms leave the least-squares answer on the known one.
+        QTest::newRow("least-squares line") << "1000:170 2000:230 3000:330 4000:470" << false << line << "";
+        QTest::newRow("least-squares parabola")
+            << "500:1249 1500:5257 2500:11245 3500:19253" << true << parabola << "";
+        QTest::newRow("parabola bending down") << "1000:900 2000:1600 3000:2100" << true << bent << "";
+        QTest::newRow("one peak") << "100:55" << false << refused << "A line needs marked peaks at 2";
+        QTest::newRow("two channels for a parabola")
+            << "100:55 100:60 1100:555" << true << refused << "A parabola needs marked peaks at 3";
+        QTest::newRow("falling energy")
+            << "100:555 1100:55" << false << refused << "The fitted energy does not rise";
+    }
+    void fit()
+    {
+        QFETCH(QString, points);
+        QFETCH(bool, parabola);
+        QFETCH(Calibration, fitted);
+        QVector<CalibrationPoint> marked;
+        for (const QString& p : points.split(' '))
+            marked << CalibrationPoint{p.section(':', 0, 0).toDouble(), p.section(':', 1).toDouble()};
+        QFETCH(QString, refusal);
+        Calibration cal{7, 7, 0};
+        QString error;
+        const CalibrationShape shape = parabola ? CalibrationShape::Parabola : CalibrationShape::Line;
+        QCOMPARE(fitCalibration(marked, shape, 4096, &cal, &error), refusal.isEmpty());
+        QCOMPARE(error.left(refusal.size()), refusal);
+        // Back from keV to the channel: the root within the spectrum, none beyond it.
+        for (int ch = 0; ch < 4096; ch += 455)
+            QVERIFY(qAbs(cal.kev(ch) - fitted.kev(ch)) < 1e-8 &&
+                    qAbs(*cal.channel(cal.kev(ch), 4096) - ch) < 1e-6);
+        QVERIFY(!cal.channel(cal.kev(-0.6), 4096) && !cal.channel(cal.kev(4095.6), 4096));
+        QVERIFY(!(Calibration{0, 1, -2e-4}.channel(100, 4096))); // falls before the last bin: no inverse
+    }
+
+    void calibrationFile_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("read"); // element:offset:gain:quad ..., or the error's start
+        QTest::newRow("with and without quadratic term")
+            << QByteArray("# element offset gain quad\n0 -1.25 0.3312\n\n  3\t0.8 0.329 1.2e-7 # lab B\r\n")
+            << "0:-1.25:0.3312:0 3:0.8:0.329:1.2e-07";
+        QTest::newRow("comments only") << QByteArray("# nothing yet\n\n") << "";
+        QTest::newRow("gain missing") << QByteArray("0 1.0 0.3\n1 1.0\n") << "line 2: ";
+        QTest::newRow("decimal comma") << QByteArray("0 1.0 0.3\n#\n1 0,5 0.3\n") << "line 3: offset \"0,5\"";
+        QTest::newRow("group separator") << QByteArray("1 1,000.5 0.3") << "line 1: offset";
+        QTest::newRow("item too many") << QByteArray("0 1 0.3 0 7") << "line 1: ";
+        QTest::newRow("element beyond 255") << QByteArray("256 0 1") << "line 1: element";
+        QTest::newRow("element negative") << QByteArray("-1 0 1") << "line 1: element";
+        QTest::newRow("element twice")
+            << QByteArray("0 0 1\n1 0 1\n0 0 2\n") << "line 3: element 0 again, first on line 1";
+        QTest::newRow("gain not a number") << QByteArray("0 1 x") << "line 1: gain \"x\"";
+        QTest::newRow("offset infinite") << QByteArray("0 inf 1") << "line 1: offset";
+        QTest::newRow("energy falls at the top")
+            << QByteArray("0 0 1 -1e-3") << "line 1: the energy does not rise";
+        QTest::newRow("energy falls at first")
+            << QByteArray("0 0 -1 1e-3") << "line 1: the energy does not rise";
+    }
+    void calibrationFile()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, read);
+        const CalibrationTable before{{7, Calibration{1, 1, 0}}};
+        CalibrationTable table = before;
+        QString error;
+        const bool ok = CalibrationFile::parse(text, 4096, &table, &error);
+        QStringList got;
+        for (auto c = table.cbegin(); c != table.cend(); ++c)
+            got << QString("%1:%2:%3:%4").arg(c.key()).arg(c->offset).arg(c->gain).arg(c->quad);
+        QCOMPARE(ok ? got.join(' ') : error.left(read.size()), read);
+        if (!ok) QCOMPARE(table, before); // all or nothing
+    }
+
+    void calibrationFileOnDisk()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("cal.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("2 0.5 0.25\n3 0.5\n") > 0 && file.flush());
+        CalibrationTable table;
+        QString error;
+        QVERIFY(!CalibrationFile::read(file.fileName(), 4096, &table, &error));
+        QVERIFY2(error.startsWith(file.fileName() + ": line 2: "), qPrintable(error));
+        QVERIFY(file.resize(0) && file.write(QByteArray(CalibrationFile::maxBytes + 1, '#')) && file.flush());
+        QVERIFY(!CalibrationFile::read(file.fileName(), 4096, &table, &error) && error.contains("larger"));
+        // A pipe would block the reader: refused unopened.
+        QVERIFY(::mkfifo(qPrintable(dir.filePath("pipe")), 0600) == 0);
+        QVERIFY(!CalibrationFile::read(dir.filePath("pipe"), 4096, &table, &error) && table.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAnalysis)
+#include "tst_analysis.moc"
