@@ -1,12 +1,18 @@
 #include "analysis/CalibrationFile.h"
 #include "analysis/CalibrationFit.h"
+#include "analysis/ReportLine.h"
+#include "analysis/RoiReport.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
+#include <random>
 #include <sys/stat.h>
 
 using namespace Analysis;
+using Status = RoiReport::Status;
+Q_DECLARE_METATYPE(Status)
 Q_DECLARE_METATYPE(Calibration)
 
 // The analysis against synthetic spectra whose answers are known: Gaussian peaks of given
@@ -15,11 +21,117 @@ class TestAnalysis : public QObject
 {
     Q_OBJECT
 
+    // Expected counts: the Gaussian integrated over each bin, the background at its centre.
+    static Spectrum peak(double area, double centre, double sigma, double level, double slope)
+    {
+        Spectrum s(4096);
+        auto below = [&](double x) { return 0.5 * std::erfc((centre - x) / (sigma * M_SQRT2)); };
+        for (int i = 0; i < s.size(); ++i)
+            s[i] = area * (below(i + 0.5) - below(i - 0.5)) + level + slope * i;
+        return s;
+    }
+
 private slots:
     void initTestCase()
     {
         // A decimal comma must reach neither the lines nor the calibration files.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+
+    void peakOnBackground_data()
+    {
+        for (const char* column : {"area", "centre", "sigma", "level", "slope"})
+            QTest::addColumn<double>(column);
+        // Enough counts that the counting scatter stays well inside the bounds in every spectrum.
+        QTest::newRow("narrow, rising background") << 1e6 << 1000.3 << 3.0 << 50.0 << 0.05;
+        QTest::newRow("wide, falling background") << 1e6 << 2500.7 << 8.0 << 400.0 << -0.1;
+        QTest::newRow("on a bin centre, flat") << 3e5 << 700.0 << 4.0 << 20.0 << 0.0;
+        QTest::newRow("steep background, top channels") << 5e5 << 3900.5 << 5.0 << 10.0 << 0.3;
+    }
+    void peakOnBackground()
+    {
+        QFETCH(double, area);
+        QFETCH(double, centre);
+        QFETCH(double, sigma);
+        QFETCH(double, level);
+        QFETCH(double, slope);
+        const Spectrum mean = peak(area, centre, sigma, level, slope);
+        const int start = qRound(centre - 6 * sigma), end = qRound(centre + 6 * sigma), trials = 300;
+        std::mt19937 random(20240611);
+        double sum = 0, squares = 0, stated = 0;
+        // The noise-free spectrum first, then seeded Poisson spectra around it.
+        for (int t = -1; t < trials; ++t) {
+            Spectrum counts = mean;
+            for (double& c : counts)
+                c = t < 0 ? c : std::poisson_distribution<int>(c)(random);
+            const RoiReport r = analyzeRoi(counts, start, end);
+            QCOMPARE(r.status, Status::Complete);
+            QVERIFY2(qAbs(*r.centroid - centre) < (t < 0 ? 0.01 : 0.1),
+                     qPrintable(QString::number(*r.centroid)));
+            QVERIFY2(qAbs(*r.fwhm / (2.35482 * sigma) - 1) < 0.03, qPrintable(QString::number(*r.fwhm)));
+            if (t < 0) QVERIFY(qAbs(*r.net - area) < 0.01 * *r.netError);
+            if (t < 0) continue;
+            sum += *r.net - area;
+            squares += (*r.net - area) * (*r.net - area);
+            stated += *r.netError / trials;
+        }
+        // Unbiased, and scattered as much as the uncertainty each spectrum states.
+        const double bias = sum / trials, spread = std::sqrt(squares / trials - bias * bias);
+        QVERIFY2(qAbs(bias) < 3 * stated / std::sqrt(trials), qPrintable(QString::number(bias)));
+        QVERIFY2(spread > 0.85 * stated && spread < 1.2 * stated,
+                 qPrintable(QString::number(spread / stated)));
+    }
+
+    void reportLines_data()
+    {
+        QTest::addColumn<Spectrum>("counts");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<bool>("calibrated");
+        QTest::addColumn<Status>("status");
+        QTest::addColumn<QString>("line"); // after "element=3 roi=START-END "
+        Spectrum flat(100, 100.0), onSlope(120), small = flat, negative = flat, nan = flat, huge = flat;
+        for (int i = 0; i < onSlope.size(); ++i)
+            onSlope[i] =
+                2 * i + (i >= 103 && i <= 107 ? QVector<int>{100, 400, 1000, 400, 100}.at(i - 103) : 0);
+        small[40] += 50;
+        negative[30] = -1;
+        nan[30] = qQNaN();
+        huge[30] = 1e16;
+        const QString none = "gross=n/a net=n/a net_err=n/a centroid=n/a fwhm=n/a",
+                      noKev = " centroid_kev=n/a fwhm_kev=n/a";
+        QTest::newRow("peak on a slope") << onSlope << 100 << 110 << true << Status::Complete
+                                         << "gross=4310 net=2000.0 net_err=92.4 centroid=105.00 fwhm=1.67 "
+                                            "centroid_kev=111.250 fwhm_kev=6.833";
+        QTest::newRow("peak within its noise")
+            << small << 20 << 60 << true << Status::NoPeak
+            << "gross=4150 net=50.0 net_err=179.4 centroid=n/a fwhm=n/a" + noKev;
+        QTest::newRow("no counts") << Spectrum(100) << 20 << 60 << false << Status::NoPeak
+                                   << "gross=0 net=0.0 net_err=0.0 centroid=n/a fwhm=n/a";
+        QTest::newRow("seven channels") << flat << 10 << 16 << false << Status::NoPeak
+                                        << "gross=700 net=0.0 net_err=38.9 centroid=n/a fwhm=n/a";
+        QTest::newRow("six channels") << flat << 10 << 15 << true << Status::TooNarrow
+                                      << "gross=600 net=n/a net_err=n/a centroid=n/a fwhm=n/a" + noKev;
+        QTest::newRow("start after end") << flat << 50 << 40 << true << Status::Reversed << none + noKev;
+        QTest::newRow("start below 0") << flat << -1 << 10 << false << Status::OutsideSpectrum << none;
+        QTest::newRow("end past the last bin")
+            << flat << 90 << 100 << false << Status::OutsideSpectrum << none;
+        QTest::newRow("negative count") << negative << 20 << 60 << false << Status::InvalidCounts << none;
+        QTest::newRow("count not a number") << nan << 20 << 60 << false << Status::InvalidCounts << none;
+        QTest::newRow("count beyond any unit") << huge << 20 << 60 << false << Status::InvalidCounts << none;
+    }
+    void reportLines()
+    {
+        QFETCH(Spectrum, counts);
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(bool, calibrated);
+        QFETCH(QString, line);
+        const RoiReport r = analyzeRoi(counts, start, end);
+        QTEST(r.status, "status");
+        const std::optional<Calibration> cal =
+            calibrated ? Calibration{-209, 2, 0.01} : std::optional<Calibration>();
+        QCOMPARE(reportLine(3, r, cal), QString("element=3 roi=%1-%2 %3").arg(start).arg(end).arg(line));
     }
 
     void fit_data()
