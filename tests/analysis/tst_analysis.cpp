@@ -1,5 +1,6 @@
 #include "analysis/CalibrationFile.h"
 #include "analysis/CalibrationFit.h"
+#include "analysis/DeadTimeAlarm.h"
 #include "analysis/ReportLine.h"
 #include "analysis/RoiReport.h"
 
@@ -228,6 +229,34 @@ private slots:
         // A pipe would block the reader: refused unopened.
         QVERIFY(::mkfifo(qPrintable(dir.filePath("pipe")), 0600) == 0);
         QVERIFY(!CalibrationFile::read(dir.filePath("pipe"), 4096, &table, &error) && table.isEmpty());
+    }
+
+    void deadTimeAlarm_data()
+    {
+        QTest::addColumn<double>("threshold"); // 0: the default
+        QTest::addColumn<QString>("samples");  // busy:real:live ..., "!" where the alarm is raised
+        QTest::addColumn<double>("peak");
+        QTest::newRow("below the default 10%") << 0.0 << "1:1:0.95 1:2:1.85 0:2:1.85" << 0.075;
+        QTest::newRow("exactly at 10%") << 0.0 << "1:10:9" << 0.1;
+        QTest::newRow("raised once per run") << 0.0 << "1:1:0.85! 1:2:1.6 1:3:2.7 0:3:2.7" << 0.2;
+        QTest::newRow("a new run starts afresh") << 0.0 << "1:1:0.8! 0:1:0.8 1:1:0.95 1:2:1.7!" << 0.15;
+        QTest::newRow("idle before the first run") << 0.0 << "0:1:0.5! 0:1:0.5 1:1:0.99" << 0.01;
+        QTest::newRow("no real time") << 0.0 << "1:0:0 1:0:-5" << 0.0;
+        QTest::newRow("configured 30%") << 0.3 << "1:1:0.8 1:1:0.6!" << 0.4;
+    }
+    void deadTimeAlarm()
+    {
+        QFETCH(double, threshold);
+        QFETCH(QString, samples);
+        DeadTimeAlarm alarm = threshold > 0 ? DeadTimeAlarm(threshold) : DeadTimeAlarm();
+        for (QString s : samples.split(' ')) {
+            const bool raise = s.endsWith('!');
+            s.remove('!');
+            QCOMPARE(alarm.feed(s[0] == '1', s.section(':', 1, 1).toDouble(), s.section(':', 2).toDouble()),
+                     raise);
+        }
+        QFETCH(double, peak);
+        QVERIFY2(qAbs(alarm.peak() - peak) < 1e-12, qPrintable(QString::number(alarm.peak())));
     }
 };
 
