@@ -3,6 +3,7 @@
 #include "analysis/DeadTimeAlarm.h"
 #include "analysis/ReportLine.h"
 #include "analysis/RoiReport.h"
+#include "analysis/SumSpectrum.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -257,6 +258,41 @@ private slots:
         }
         QFETCH(double, peak);
         QVERIFY2(qAbs(alarm.peak() - peak) < 1e-12, qPrintable(QString::number(alarm.peak())));
+    }
+
+    void sumSpectra()
+    {
+        QCOMPARE(sumChannels({{10, 20}, {1, 2, 3}, {}}), (Spectrum{11, 22, 3}));
+
+        // One line seen by two elements with different calibrations adds up to one peak in keV.
+        const double line = 661.7, areas[2] = {4e4, 6e4};
+        const QVector<Calibration> cals{{0.5, 0.25, 0}, {-3, 0.3, 2e-5}};
+        const QVector<Spectrum> spectra{peak(areas[0], *cals[0].channel(line, 4096), 4, 5, 0.01),
+                                        peak(areas[1], *cals[1].channel(line, 4096), 4, 5, 0.01)};
+        const std::optional<EnergyAxis> axis = commonAxis(spectra, cals);
+        QVERIFY(axis && axis->binCount == 4096 && axis->lowEdge == cals[1].kev(-0.5));
+        QCOMPARE(axis->lowEdge + axis->binWidth * 4096, cals[1].kev(4095.5));
+        Spectrum sum;
+        double outside = -1;
+        QVERIFY(sumOnAxis(spectra, cals, *axis, &sum, &outside) &&
+                qAbs(outside) < 1e-9); // rounding at the top
+        auto total = [](const Spectrum& s) { return std::accumulate(s.cbegin(), s.cend(), 0.0); };
+        QVERIFY(qAbs(total(sum) / (total(spectra[0]) + total(spectra[1])) - 1) < 1e-12);
+        const Calibration kev = axis->calibration();
+        const RoiReport r =
+            analyzeRoi(sum, qRound(*kev.channel(line - 10, 4096)), qRound(*kev.channel(line + 10, 4096)));
+        QCOMPARE(r.status, Status::Complete);
+        QVERIFY2(qAbs(kev.kev(*r.centroid) - line) < 0.1 * axis->binWidth,
+                 qPrintable(QString::number(*r.centroid)));
+        QVERIFY(qAbs(*r.net - areas[0] - areas[1]) < *r.netError);
+
+        // What falls outside a narrower axis is said; 1 keV bins split evenly into 0.5 keV ones.
+        QVERIFY(sumOnAxis({Spectrum(4096, 1.0)}, {Calibration{}}, EnergyAxis{600, 0.5, 200}, &sum, &outside));
+        QCOMPARE(sum, Spectrum(200, 0.5));
+        QCOMPARE(outside, 3996.0);
+        QVERIFY(!sumOnAxis(spectra, {cals[0]}, *axis, &sum));
+        QVERIFY(!commonAxis(spectra, {cals[0], Calibration{0, -1, 0}}) &&
+                !commonAxis({Spectrum()}, {Calibration{}}));
     }
 };
 
