@@ -52,7 +52,7 @@ SpectrumRead readMcaCsv(const QByteArray& bytes)
         }
         if (raw.count(',') != columns)
             return {SpectrumRun(), lineError(number, QString("%1 values expected").arg(columns + 1))};
-        const QString line = QString::fromLatin1(raw);
+        const QString line = QString::fromLatin1(raw.constData(), raw.size()); // NUL bytes too
         const QVector<QStringRef> cells = line.splitRef(',');
         const int bin = row - headRowCount;
         if (bin < 0 ? cells.at(0) != QLatin1String(headRows[row]) : cells.at(0) != QString::number(bin))

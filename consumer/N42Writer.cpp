@@ -24,7 +24,7 @@ QString xsDouble(double v)
     return SpectrumText::number(v);
 }
 
-QString id(const char* kind, int k)
+QString id(const char* kind, qint64 k)
 {
     return QString::fromLatin1(kind) + '-' + QString::number(k);
 }
@@ -38,7 +38,8 @@ void writeInstrument(QXmlStreamWriter& w, const SpectrumRun& run)
 {
     QStringList units;
     for (const SpectrumElement& e : run.elements.mid(0, SpectrumLimits::maxElements)) {
-        const QString unit = clean(e.unit + ' ' + e.address, SpectrumText::BlankLineBreaks).trimmed();
+        const QString unit =
+            (clean(e.unit, SpectrumText::OneLine) + ' ' + clean(e.address, SpectrumText::OneLine)).trimmed();
         if (!unit.isEmpty() && !units.contains(unit)) units << unit;
     }
     w.writeStartElement("RadInstrumentInformation");
@@ -46,7 +47,7 @@ void writeInstrument(QXmlStreamWriter& w, const SpectrumRun& run)
     w.writeTextElement("RadInstrumentManufacturerName", "Vextron");
     w.writeTextElement("RadInstrumentModelName", "4-channel DSP units");
     w.writeTextElement("RadInstrumentDescription",
-                       "DSP units: " + clean(units.join(", "), SpectrumText::BlankLineBreaks));
+                       "DSP units: " + clean(units.join(", "), SpectrumText::OneLine));
     w.writeTextElement("RadInstrumentClassCode", "Other");
     w.writeStartElement("RadInstrumentVersion");
     w.writeTextElement("RadInstrumentComponentName", "Software");
@@ -59,9 +60,9 @@ void writeDetector(QXmlStreamWriter& w, const SpectrumElement& e, int k)
 {
     w.writeStartElement("RadDetectorInformation");
     w.writeAttribute("id", id("detector", k));
-    const QString unit = clean(e.unit, SpectrumText::BlankLineBreaks);
+    const QString unit = clean(e.unit, SpectrumText::OneLine);
     remark(w, "Unit", unit);
-    remark(w, "Address", clean(e.address, SpectrumText::BlankLineBreaks));
+    remark(w, "Address", clean(e.address, SpectrumText::OneLine));
     remark(w, "Channel", QString::number(e.channel));
     remark(w, "Element", QString::number(e.element));
     w.writeTextElement("RadDetectorName", (unit.isEmpty() ? "element " + QString::number(e.element) : unit) +
@@ -108,20 +109,24 @@ void writeMeasurement(QXmlStreamWriter& w, const SpectrumRun& run, int elements)
     for (int k = 0; k < elements; ++k)
         real = qMax(real, run.elements.at(k).realTime);
     w.writeStartElement("RadMeasurement");
-    w.writeAttribute("id", id("measurement", int(run.measurement)));
+    w.writeAttribute("id", id("measurement", run.measurement));
     remark(w, "Measurement number", QString::number(run.measurement));
-    if (run.end.isValid()) remark(w, "End", SpectrumText::dateTime(run.end));
-    if (!run.presetType.isEmpty())
-        remark(w, "Preset",
-               clean(run.presetType, SpectrumText::BlankLineBreaks) + ' ' +
-                   SpectrumText::number(run.presetValue));
-    if (!run.hvState.isEmpty() || run.hvVoltageKnown)
-        remark(w, "High voltage",
-               clean(run.hvState, SpectrumText::BlankLineBreaks) +
-                   (run.hvVoltageKnown ? ' ' + SpectrumText::number(run.hvVoltage) + " V" : QString()));
-    if (!run.comment.isEmpty()) remark(w, "Comment", clean(run.comment, SpectrumText::KeepLineBreaks));
+    const QString start = SpectrumText::dateTime(run.start), end = SpectrumText::dateTime(run.end);
+    if (!end.isEmpty()) remark(w, "End", end);
+    // A text is left out when nothing of it is left to write.
+    const QString preset = clean(run.presetType, SpectrumText::OneLine);
+    const QString hv = clean(run.hvState, SpectrumText::OneLine);
+    const QString comment = clean(run.comment, SpectrumText::KeepLineBreaks);
+    if (!preset.isEmpty()) {
+        remark(w, "Preset type", preset);
+        remark(w, "Preset value", SpectrumText::number(run.presetValue));
+    }
+    if (!hv.isEmpty()) remark(w, "HV state", hv);
+    if (run.hvVoltageKnown) remark(w, "HV voltage", SpectrumText::number(run.hvVoltage) + " V");
+    if (!comment.isEmpty()) remark(w, "Comment", comment);
     w.writeTextElement("MeasurementClassCode", "Foreground");
-    w.writeTextElement("StartDateTime", SpectrumText::dateTime(run.start));
+    // A run read from a file that has no start (the consumer's CSV) has none to write.
+    if (!start.isEmpty()) w.writeTextElement("StartDateTime", start);
     w.writeTextElement("RealTimeDuration", SpectrumText::duration(real));
     for (int k = 0; k < elements; ++k)
         writeSpectrum(w, run.elements.at(k), k);

@@ -8,7 +8,7 @@ using namespace SpectrumText;
 
 QString text(const QString& value)
 {
-    const QString v = clean(value, BlankLineBreaks);
+    const QString v = clean(value, OneLine);
     const bool quote = v.contains(',') || v.contains('"') || v.startsWith(' ') || v.endsWith(' ');
     return quote ? '"' + QString(v).replace('"', "\"\"") + '"' : v;
 }

@@ -62,15 +62,16 @@ void SpeParse::dataLine(const Line& line)
 {
     if (channels < 0) {
         double range[2];
+        int last;
         if (!numbers(line, 2, range)) return;
-        if (range[0] != 0 || !(range[1] >= 0 && range[1] < SpectrumLimits::maxChannels) ||
-            range[1] != int(range[1])) {
+        if (range[0] != 0 || !SpectrumParse::integer(range[1], &last) || last < 0 ||
+            last >= SpectrumLimits::maxChannels) {
             fail(line, QString("$DATA: channels 0 to at most %1 expected, not ")
                                .arg(SpectrumLimits::maxChannels - 1) +
                            SpectrumParse::quoted(&line.text));
             return;
         }
-        channels = int(range[1]) + 1;
+        channels = last + 1;
         e.counts.reserve(channels);
         return;
     }
@@ -91,21 +92,23 @@ void SpeParse::dataLine(const Line& line)
 
 void SpeParse::readRois()
 {
-    double n;
-    if (!numbers(lines.first(), 1, &n)) return;
-    if (!(n >= 0 && n <= SpectrumLimits::maxRois) || n != int(n) || lines.size() < 1 + n) {
+    double real;
+    int n;
+    if (!numbers(lines.first(), 1, &real)) return;
+    if (!SpectrumParse::integer(real, &n) || n < 0 || n > SpectrumLimits::maxRois || lines.size() < 1 + n) {
         fail(lines.first(),
              QString("$ROI: up to %1 ROIs expected, each on a line of its own").arg(SpectrumLimits::maxRois));
         return;
     }
     for (int r = 1; r <= n; ++r) {
         double b[2];
+        SpectrumRoi roi;
         if (!numbers(lines.at(r), 2, b)) return;
-        if (b[0] != int(b[0]) || b[1] != int(b[1])) {
+        if (!SpectrumParse::integer(b[0], &roi.start) || !SpectrumParse::integer(b[1], &roi.end)) {
             fail(lines.at(r), "ROI bounds that are no channels");
             return;
         }
-        roiSection << SpectrumRoi{int(b[0]), int(b[1]), 0};
+        roiSection << roi;
     }
     haveRoiSection = true;
 }
@@ -143,11 +146,12 @@ void SpeParse::readShort()
         double c[2];
         if (numbers(lines.first(), 2, c)) e.calibration = {c[0], c[1], 0};
     } else if (name == QLatin1String("$MCA_CAL:")) {
-        double n, c[3] = {0, 0, 0};
-        if (!numbers(lines.first(), 1, &n)) return;
-        if (!(n >= 1 && n <= 3) || n != int(n) || lines.size() < 2)
+        double real, c[3] = {0, 0, 0};
+        int n;
+        if (!numbers(lines.first(), 1, &real)) return;
+        if (!SpectrumParse::integer(real, &n) || n < 1 || n > 3 || lines.size() < 2)
             fail(lines.first(), "$MCA_CAL: 1 to 3 coefficients on the next line expected");
-        else if (numbers(lines.at(1), int(n), c)) {
+        else if (numbers(lines.at(1), n, c)) {
             e.calibration = {c[0], c[1], c[2]};
             haveMcaCal = true;
         }
@@ -189,7 +193,12 @@ SpectrumRead SpeParse::read(const QByteArray& bytes)
         int to = bytes.indexOf('\n', from);
         if (to < 0) to = bytes.size();
         const int end = to > from && bytes.at(to - 1) == '\r' ? to - 1 : to;
-        const Line line{++number, QString::fromUtf8(bytes.constData() + from, end - from)};
+        ++number;
+        if (end == from) { // nothing to read, and files of empty lines are read fast
+            from = to + 1;
+            continue;
+        }
+        const Line line{number, QString::fromUtf8(bytes.constData() + from, end - from)};
         from = to + 1;
         if (!line.text.startsWith('$')) {
             take(line);

@@ -8,7 +8,7 @@ namespace {
 
 QString oneLine(const QString& text)
 {
-    return SpectrumText::clean(text, SpectrumText::BlankLineBreaks);
+    return SpectrumText::clean(text, SpectrumText::OneLine);
 }
 
 QString remarks(const SpectrumRun& run, const SpectrumElement& e)
@@ -17,18 +17,20 @@ QString remarks(const SpectrumRun& run, const SpectrumElement& e)
     QString r = "Unit: " + oneLine(e.unit) + "\nAddress: " + oneLine(e.address) +
                 "\nChannel: " + QString::number(e.channel) + "\nElement: " + QString::number(e.element) +
                 "\nMeasurement number: " + QString::number(run.measurement) + '\n';
-    if (run.start.isValid()) r += "Start: " + dateTime(run.start) + '\n';
-    if (run.end.isValid()) r += "End: " + dateTime(run.end) + '\n';
-    if (!run.presetType.isEmpty())
-        r += "Preset: " + oneLine(run.presetType) + ' ' + number(run.presetValue) + '\n';
+    const QString start = dateTime(run.start), end = dateTime(run.end);
+    if (!start.isEmpty()) r += "Start: " + start + '\n';
+    if (!end.isEmpty()) r += "End: " + end + '\n';
+    // A text is left out when nothing of it is left to write.
+    const QString preset = oneLine(run.presetType), hv = oneLine(run.hvState), comment = oneLine(run.comment);
+    if (!preset.isEmpty())
+        r += "Preset type: " + preset + "\nPreset value: " + number(run.presetValue) + '\n';
     for (const SpectrumRoi& roi : e.rois.mid(0, SpectrumLimits::maxRois))
         r += "ROI: " + QString::number(roi.start) + ' ' + QString::number(roi.end) + " sum " +
              QString::number(roi.sum) + '\n';
     r += "Dead time: " + seconds(e.deadTime()) + " s\nInput count rate: " + number(e.inputCountRate) + '\n';
-    if (!run.hvState.isEmpty() || run.hvVoltageKnown)
-        r += "High voltage: " + oneLine(run.hvState) +
-             (run.hvVoltageKnown ? ' ' + number(run.hvVoltage) + " V" : QString()) + '\n';
-    if (!run.comment.isEmpty()) r += "Comment: " + oneLine(run.comment) + '\n';
+    if (!hv.isEmpty()) r += "HV state: " + hv + '\n';
+    if (run.hvVoltageKnown) r += "HV voltage: " + number(run.hvVoltage) + " V\n";
+    if (!comment.isEmpty()) r += "Comment: " + comment + '\n';
     return r;
 }
 
@@ -43,9 +45,9 @@ QByteArray speDocument(const SpectrumRun& run, int element)
     const int channels = qMin(e.counts.size(), SpectrumLimits::maxChannels);
     QString head = "$SPEC_ID:\nRun " + QString::number(run.measurement) + ", unit " + oneLine(e.unit) +
                    ", channel " + QString::number(e.channel) + "\n$SPEC_REM:\n" + remarks(run, e);
-    if (run.start.isValid())
-        head +=
-            "$DATE_MEA:\n" + QLocale::c().toString(run.start, QStringLiteral("MM/dd/yyyy HH:mm:ss")) + '\n';
+    const QDateTime start = zoned(run.start); // as the Start remark has it
+    if (start.isValid())
+        head += "$DATE_MEA:\n" + QLocale::c().toString(start, QStringLiteral("MM/dd/yyyy HH:mm:ss")) + '\n';
     head += "$MEAS_TIM:\n" + seconds(e.liveTime) + ' ' + seconds(e.realTime) + "\n$ROI:\n" +
             QString::number(rois.size()) + '\n';
     for (const SpectrumRoi& roi : rois)

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <climits>
 #include <cmath>
 
 namespace SpectrumParse {
@@ -60,6 +61,13 @@ bool integer(const QStringRef& text, int* v)
     bool ok = false;
     *v = strictC().toInt(text, &ok);
     return ok;
+}
+
+bool integer(double real, int* v)
+{
+    if (!(real >= INT_MIN && real <= INT_MAX) || real != std::floor(real)) return false;
+    *v = int(real);
+    return true;
 }
 
 bool isTime(double v)
@@ -129,16 +137,12 @@ bool applyRemark(const QString& remark, SpectrumRun& run, SpectrumElement& e)
     if (is("Measurement number")) return count(&v, &run.measurement);
     if (is("Start")) return dateTime(v, &run.start);
     if (is("End")) return dateTime(v, &run.end);
-    if (is("Preset")) {
-        run.presetType = capped(items.value(0).toString());
-        return items.size() == 2 && real(items.at(1), &run.presetValue);
-    }
-    if (is("High voltage")) {
-        // "State[ voltage V]"
-        run.hvVoltageKnown = items.size() >= 2 && items.last() == QLatin1String("V");
-        const int stateEnd = run.hvVoltageKnown ? items.at(items.size() - 2).position() : v.size();
-        run.hvState = capped(v.left(stateEnd).trimmed());
-        return !run.hvVoltageKnown || real(items.at(items.size() - 2), &run.hvVoltage);
+    if (is("Preset type")) run.presetType = v;
+    if (is("Preset value")) return real(&v, &run.presetValue);
+    if (is("HV state")) run.hvState = v;
+    if (is("HV voltage")) {
+        run.hvVoltageKnown = true;
+        return items.size() == 2 && items.at(1) == QLatin1String("V") && real(items.at(0), &run.hvVoltage);
     }
     if (is("Comment")) run.comment = capped(value);
     if (is("Unit")) e.unit = capped(v);

@@ -21,6 +21,8 @@ bool real(const QStringRef& text, double* v);
 bool count(const QStringRef& text, quint32* v);
 // A whole number within int.
 bool integer(const QStringRef& text, int* v);
+// A real number that is a whole number within int.
+bool integer(double real, int* v);
 // A time not below zero: finite and >= 0.
 bool isTime(double v);
 // An xs:duration in seconds without years and months: "PT12.345S", "P1DT2H3M4.5S".
@@ -31,7 +33,8 @@ bool dateTime(const QString& text, QDateTime* t);
 // keeps its blanks); false when there is none.
 bool namedValue(const QString& line, QString* name, QString* value);
 // A remark "Name: value" as n42Document and speDocument write them, applied to the run or
-// the element: Measurement number, End, Preset, High voltage, Comment; Unit, Address,
+// the element: Measurement number, Start, End, Preset type, Preset value, HV state, HV
+// voltage, Comment; Unit, Address,
 // Channel, Element, Real time, Input count rate, ROI (appended). Other remarks are left; false
 // when a known one cannot be read.
 bool applyRemark(const QString& remark, SpectrumRun& run, SpectrumElement& element);

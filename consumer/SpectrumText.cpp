@@ -28,16 +28,19 @@ QString duration(double v)
     return "PT" + seconds(v) + 'S';
 }
 
+QDateTime zoned(const QDateTime& t)
+{
+    if (!t.isValid()) return QDateTime();
+    const int offset = t.offsetFromUtc();
+    const QDateTime at = offset % 60 != 0 || std::abs(offset) > 14 * 3600 ? t.toUTC() : t;
+    return at.date().year() < 1 || at.date().year() > 9999 ? QDateTime() : at;
+}
+
 QString dateTime(const QDateTime& t)
 {
-    if (!t.isValid()) return QString();
-    QDateTime at = t;
-    int offset = at.offsetFromUtc();
-    if (offset % 60 != 0 || std::abs(offset) > 14 * 3600) {
-        at = at.toUTC();
-        offset = 0;
-    }
-    if (at.date().year() < 1 || at.date().year() > 9999) return QString();
+    const QDateTime at = zoned(t);
+    if (!at.isValid()) return QString();
+    const int offset = at.offsetFromUtc();
     const QLocale c = QLocale::c();
     const int minutes = std::abs(offset) / 60;
     return c.toString(at.date(), QStringLiteral("yyyy-MM-dd")) + 'T' +
@@ -67,7 +70,7 @@ QString clean(const QString& text, LineBreaks lineBreaks)
             out += c;
         }
     }
-    return out;
+    return lineBreaks == OneLine ? out.trimmed() : out;
 }
 
 } // namespace SpectrumText

@@ -14,15 +14,17 @@ QString number(double v);
 QString seconds(double v);
 // As an xs:duration: "PT12.345S".
 QString duration(double v);
-// ISO 8601 with milliseconds and the zone offset: "2024-05-01T10:20:30.123+09:00". An offset
-// that is no whole minute, or beyond 14 h, is given as UTC; an invalid time, or one outside
-// the years 1 to 9999, is empty.
+// The time as files give it: at its own offset from UTC, or in UTC when that offset is no
+// whole minute or beyond 14 h; invalid when it is, or lies outside the years 1 to 9999.
+QDateTime zoned(const QDateTime& t);
+// That time in ISO 8601 with milliseconds and the offset: "2024-05-01T10:20:30.123+09:00";
+// empty when invalid.
 QString dateTime(const QDateTime& t);
 
-enum LineBreaks { KeepLineBreaks, BlankLineBreaks };
+enum LineBreaks { KeepLineBreaks, OneLine };
 // At most SpectrumLimits::maxTextChars characters (a surrogate pair is never split); every
-// line break an LF or, with BlankLineBreaks, a blank; other control characters blanks;
-// characters no XML may hold U+FFFD.
+// line break an LF or, with OneLine, a blank, and then no blanks at either end (readers
+// trim such texts); other control characters blanks; characters no XML may hold U+FFFD.
 QString clean(const QString& text, LineBreaks lineBreaks);
 
 } // namespace SpectrumText

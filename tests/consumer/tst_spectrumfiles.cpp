@@ -350,6 +350,8 @@ private slots:
                                     << "line 1: column 2 is not element 0";
         QTest::newRow("csv row name")
             << csv << QByteArray("field,element 0\nchannel,0\nbusy,0\n") << "line 3: row \"busy\"";
+        QTest::newRow("csv nul byte")
+            << csv << QByteArray("field,element 0,element 1\nchannel,0\0,1\n", 39) << "line 2: element 0: ";
         QTest::newRow("csv values") << csv << QByteArray("field,element 0\nchannel,0,1\n")
                                     << "line 2: 2 values expected";
         QTest::newRow("csv bin count")
