@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build qtbase5-dev qttools5-dev qttools5-dev-tools clang-format)
 packages+=(libqwt-qt5-dev) # the data-link consumer's plots
+packages+=(locales)        # the decimal-comma locale the spectrum-file tests run under once
 packages+=("$@")
 
 missing=()
@@ -17,6 +18,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+# The C library only switches to a locale that has been generated.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "Generating the locale de_DE.UTF-8"
+    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
