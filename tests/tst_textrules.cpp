@@ -3,6 +3,7 @@
 #include "dsp/RegisterFrame.h"
 #include "requests/RequestText.h"
 #include "zephra/AMsg.h"
+#include "zephra/RetryDelay.h"
 #include "zephra/ZephraWire.h"
 
 #include <QRandomGenerator>
@@ -162,6 +163,13 @@ private slots:
         check({"7 3 => 1", "-7 3 => 2", "-3 3 => 0", "-2147483648 7 => 5", "5 0 => -1"},
               [](const QString& t) {
                   return number(keyIndex(t.section(' ', 0, 0).toInt(), t.section(' ', 1).toInt()));
+              });
+        // failures jitter => wait: doubled up to the cap, a tenth off at most
+        check({"0 0 => 1000", "1 0 => 2000", "4 0 => 16000", "5 0 => 30000", "2147483647 0 => 30000",
+               "-3 0 => 1000", "0 0.999 => 901", "5 9 => 27000", "3 -1 => 8000"},
+              [](const QString& t) {
+                  return number(
+                      RetryDelay::waitMs(t.section(' ', 0, 0).toInt(), t.section(' ', 1).toDouble()));
               });
     }
 

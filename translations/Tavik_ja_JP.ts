@@ -97,6 +97,10 @@
         <source>Disconnected</source>
         <translation>未接続</translation>
     </message>
+    <message>
+        <source>Retrying</source>
+        <translation>再接続待ち</translation>
+    </message>
 </context>
 <context>
     <name>DspSettingCtrl</name>
@@ -429,6 +433,26 @@
     <message>
         <source>Zephra:</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no log-in within %1 s</source>
+        <translation>%1 秒以内にログインできず</translation>
+    </message>
+    <message>
+        <source>Stopped connecting to Zephra</source>
+        <translation>Zephra への接続をやめました</translation>
+    </message>
+    <message>
+        <source>Lost the connection to Zephra (%1); connecting again by itself</source>
+        <translation>Zephra との接続が切れました (%1)。自動で接続し直します</translation>
+    </message>
+    <message>
+        <source>Cannot log in to Zephra at %1:%2 (%3); trying again by itself</source>
+        <translation>Zephra (%1:%2) にログインできません (%3)。自動で再試行します</translation>
+    </message>
+    <message>
+        <source>log-in refused: %1</source>
+        <translation>ログイン拒否: %1</translation>
     </message>
 </context>
 </TS>

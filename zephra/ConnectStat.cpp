@@ -37,6 +37,12 @@ void ConnectStat::setState(int s)
         buttonText = tr("Disconnect");
         buttonStyle = "background-color: rgb(255, 255, 128);";
         break;
+    case Retrying:
+        labelText = tr("Retrying");
+        labelStyle = StyleSheets::pink;
+        buttonText = tr("Disconnect");
+        buttonStyle = "background-color: rgb(255, 255, 128);";
+        break;
     default:
         return;
     }

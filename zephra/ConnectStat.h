@@ -6,11 +6,13 @@ class QLabel;
 class QPushButton;
 
 // The connection state of the server client, shown on its status label and Connect button.
+// Retrying: the connection was lost or could not be made, and the client waits to try again;
+// the button then stops it.
 class ConnectStat : public QObject
 {
     Q_OBJECT
 public:
-    enum State { Disconnected = 0, Connecting = 1, Connected = 2 };
+    enum State { Disconnected = 0, Connecting = 1, Connected = 2, Retrying = 3 };
 
     explicit ConnectStat(QObject* parent = nullptr);
 

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QMetaMethod>
+#include <QRandomGenerator>
 #include <QTcpSocket>
 
 #include <sys/socket.h>
@@ -28,9 +29,19 @@ Zephra::Zephra(QWidget* parent) : QFrame(parent), sndLogColor(0, 200, 120)
     connect(socket, &QTcpSocket::connected, this, &Zephra::connectedToZephra);
     connect(socket, &QTcpSocket::disconnected, this, &Zephra::disconnectedFromZephra);
     connect(socket, &QTcpSocket::readyRead, this, &Zephra::receive);
-    // A refused or unreachable server leaves the state as it is; the verbose log tells why.
     connect(socket, &QTcpSocket::errorOccurred, this,
             [this]() { emit vlog(QString("zephra socket: %1").arg(socket->errorString())); });
+    // The one place every attempt and connection ends, whether it was made or not.
+    connect(socket, &QTcpSocket::stateChanged, this, &Zephra::socketStateChanged);
+
+    retryTimer.setSingleShot(true);
+    attemptTimer.setSingleShot(true);
+    connect(&retryTimer, &QTimer::timeout, this, &Zephra::attempt);
+    // A server that never completes the connection or the log-in would hold it for minutes.
+    connect(&attemptTimer, &QTimer::timeout, this, [this]() {
+        endReason = tr("no log-in within %1 s").arg(timing.attemptMs / 1000.0);
+        socket->abort();
+    });
 
     connect(ui.hostLE, &QLineEdit::editingFinished, this, &Zephra::newHost);
     connect(ui.portLE, &QLineEdit::editingFinished, this, &Zephra::newPort);
@@ -43,6 +54,11 @@ Zephra::~Zephra()
     closeConnection();
     socket->deleteLater();
     connectStat->deleteLater();
+}
+
+void Zephra::setRetryTiming(const RetryTiming& t)
+{
+    timing = t;
 }
 
 void Zephra::setFields(const QString& host, const QString& port, const QString& name, const QString& keyFile)
@@ -186,14 +202,68 @@ void Zephra::answerHelp(const AMsg& msg)
 
 void Zephra::connectToZephra()
 {
-    if (loggedIn()) {
-        socket->close();
+    if (loggedIn() || retrying) {
+        stopConnecting();
         return;
     }
     // A connection already under way (or open, awaiting the log-in) is left to finish.
-    if (socket->state() != QAbstractSocket::UnconnectedState) return;
+    if (keepConnected || socket->state() != QAbstractSocket::UnconnectedState) return;
+    keepConnected = true;
+    failures = 0;
+    lastTrouble.clear();
+    attempt();
+}
+
+void Zephra::attempt()
+{
+    endReason.clear();
+    received.clear();
+    attemptTimer.start(timing.attemptMs);
     const quint16 port = static_cast<quint16>(ui.portLE->text().toInt(nullptr, 10));
     socket->connectToHost(ui.hostLE->text(), port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+}
+
+// The operator's Disconnect: of the log-in, or of the attempts to get one.
+void Zephra::stopConnecting()
+{
+    const bool wasRetrying = retrying;
+    keepConnected = false;
+    retrying = false;
+    retryTimer.stop();
+    attemptTimer.stop();
+    socket->close();
+    connectStat->setState(ConnectStat::Disconnected);
+    if (wasRetrying) emit log(tr("Stopped connecting to Zephra"));
+}
+
+void Zephra::socketStateChanged(QAbstractSocket::SocketState state)
+{
+    if (state != QAbstractSocket::UnconnectedState) return;
+    attemptTimer.stop();
+    received.clear();
+    const bool wasLoggedIn = loggedIn();
+    if (!keepConnected) {
+        connectStat->setState(ConnectStat::Disconnected);
+        return;
+    }
+    const QString why = endReason.isEmpty() ? socket->errorString() : endReason;
+    if (wasLoggedIn) {
+        // A log-in that ends soon after it began does not start the waits from the first again.
+        if (loggedInFor.hasExpired(timing.lastMs)) failures = 0;
+        emit log(tr("Lost the connection to Zephra (%1); connecting again by itself").arg(why),
+                 QColor(255, 0, 0));
+        lastTrouble.clear();
+    } else if (why != lastTrouble) {
+        emit log(tr("Cannot log in to Zephra at %1:%2 (%3); trying again by itself")
+                     .arg(clipForLog(ui.hostLE->text()), clipForLog(ui.portLE->text()), why),
+                 QColor(255, 0, 0));
+        lastTrouble = why;
+    }
+    retrying = true;
+    connectStat->setState(ConnectStat::Retrying);
+    retryTimer.start(RetryDelay::waitMs(failures, QRandomGenerator::global()->generateDouble(),
+                                        timing.firstMs, timing.lastMs));
+    failures = qMin(failures + 1, 64);
 }
 
 void Zephra::setBusy(bool f)
@@ -221,10 +291,9 @@ void Zephra::connectedToZephra()
     // The server speaks first: its challenge arrives through receive().
 }
 
+// The state has already been set when the socket became unconnected.
 void Zephra::disconnectedFromZephra()
 {
-    received.clear();
-    connectStat->setState(ConnectStat::Disconnected);
     emit zephraIsNotReady();
 }
 
@@ -244,15 +313,21 @@ void Zephra::receive()
         emit vlog(QString("msg from zephra[%1]").arg(clipForLog(line).simplified()));
         switch (connectStat->currentState()) {
         case ConnectStat::Disconnected:
+        case ConnectStat::Retrying:
             sendKey(line);
             connectStat->setState(ConnectStat::Connecting);
             break;
         case ConnectStat::Connecting:
             if (!line.startsWith(ZephraWire::okPrefix(ui.nameOnZephraLE->text()))) {
+                endReason = tr("log-in refused: %1").arg(clipForLog(line.trimmed()));
                 received.clear();
                 socket->disconnectFromHost();
                 return; // whatever else is buffered belongs to a refused log-in
             }
+            attemptTimer.stop();
+            retrying = false;
+            lastTrouble.clear();
+            loggedInFor.start();
             connectStat->setState(ConnectStat::Connected);
             emit zephraIsReady();
             emit log("Connected To Zephra");
@@ -276,23 +351,33 @@ void Zephra::sendKey(const QString& challenge)
 {
     loadKeys();
     if (keys.isEmpty()) {
-        emit log("I have no key to exchange with Zephra.");
+        logInStep("I have no key to exchange with Zephra.");
         return;
     }
     const QString name = ui.nameOnZephraLE->text();
     const QString key = keys.at(ZephraWire::keyIndex(ZephraWire::challengeNumber(challenge), keys.size()));
     socket->write(QString("%1 %2\n").arg(name, key).toLatin1());
-    emit log(QString("sending key [%1][%2]").arg(clipForLog(name), clipForLog(key)));
+    logInStep(QString("sending key [%1][%2]").arg(clipForLog(name), clipForLog(key)));
 }
 
 void Zephra::loadKeys()
 {
     keys.clear();
     const QString path = QFileInfo(ui.keyFileLE->text()).absoluteFilePath();
-    emit log(QString("opening key file [%1]").arg(clipForLog(path)));
+    logInStep(QString("opening key file [%1]").arg(clipForLog(path)));
     bool opened = false;
     keys = ZephraWire::readKeys(ui.keyFileLE->text(), &opened);
-    if (!opened) emit log(QString("Can't open key file [%1]").arg(clipForLog(path)));
+    if (!opened) logInStep(QString("Can't open key file [%1]").arg(clipForLog(path)));
+}
+
+// While retrying, the steps of each attempt go to the verbose log only: one line per change
+// of the connection's state, not several per attempt.
+void Zephra::logInStep(const QString& text)
+{
+    if (retrying)
+        emit vlog(text);
+    else
+        emit log(text);
 }
 
 void Zephra::newHost()

@@ -4,23 +4,41 @@
 #include "zephra/AMsg.h"
 #include "zephra/CommandTable.h"
 #include "zephra/LineBuffer.h"
+#include "zephra/RetryDelay.h"
 
+#include <QAbstractSocket>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QStringList>
+#include <QTimer>
 
 class ConnectStat;
 class QTcpSocket;
 
 // The message-server client widget of the main window's top row: holds the connection,
 // logs in with a key from the key file, answers Hello, Help and IsBusy itself and hands
-// every other message on by its kind.
+// every other message on by its kind. Once asked to connect it stays connected: a lost
+// connection, or one that cannot be made, is tried again after a growing wait until it
+// succeeds or the operator disconnects.
 class Zephra : public QFrame
 {
     Q_OBJECT
 public:
+    // The waits of connecting again; tests make them short.
+    struct RetryTiming
+    {
+        int firstMs = RetryDelay::firstMs;
+        int lastMs = RetryDelay::lastMs;
+        int attemptMs = 10000; // from the connection request to the server's acceptance
+    };
+
     explicit Zephra(QWidget* parent = nullptr);
     ~Zephra() override;
+
+    void setRetryTiming(const RetryTiming& timing);
+    // The wait before the next attempt, while one is due.
+    int retryWaitMs() const { return retryTimer.isActive() ? retryTimer.interval() : 0; }
 
     // Field texts from the configuration; not an edit, so nothing goes to the history.
     void setFields(const QString& host, const QString& port, const QString& name, const QString& keyFile);
@@ -75,6 +93,10 @@ private:
     void writeNow(const QByteArray& bytes);
     void sendKey(const QString& challenge);
     void loadKeys();
+    void logInStep(const QString& text);
+    void attempt();
+    void socketStateChanged(QAbstractSocket::SocketState state);
+    void stopConnecting();
 
     Ui_Zephra ui;
     QColor sndLogColor;
@@ -85,4 +107,13 @@ private:
     CommandTable commands;
     bool logSendingMsg = false;
     LineBuffer received;
+    RetryTiming timing;
+    QTimer retryTimer;
+    QTimer attemptTimer;
+    bool keepConnected = false; // asked to connect, and not disconnected by the operator since
+    bool retrying = false;      // from a failed attempt or a loss up to the next log-in
+    int failures = 0;           // attempts in a row that did not last
+    QString endReason;          // why this client ended the attempt, when it did
+    QString lastTrouble;        // the reason logged last while retrying
+    QElapsedTimer loggedInFor;
 };

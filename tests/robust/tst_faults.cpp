@@ -1,9 +1,5 @@
 #include "requests/RequestRig.h"
 
-#include "app/Body.h"
-#include "config/ConfigStore.h"
-
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QUdpSocket>
@@ -162,30 +158,6 @@ private slots:
         while (!(line = junk.readLine(waitMs)).isEmpty() && !line.startsWith("Tavik.end>junk @Hello"))
             ++answers;
         QCOMPARE(answers, 300);
-    }
-
-    // The main window in this process: the server goes and comes back on its port, and the
-    // Connect button logs in again.
-    void serverDropsAndComesBack()
-    {
-        TavikRig local;
-        local.extraConfig = "DATA_LINK_CH_PORT 0\n";
-        QVERIFY(local.startServer().isEmpty());
-        QDir::setCurrent(local.dir.path());
-        for (const QString& line : local.configText({}).split('\n', Qt::SkipEmptyParts))
-            configStore.add(line.section(' ', 0, 0), line.section(' ', 1, 1), line.section(' ', 1));
-        Body body;
-        QVERIFY(local.ctrl.waitUntilServed(TavikRig::startMs));
-        ServerConfig config = standInConfig(local.dir.filePath("zephra.keys"), TavikRig::challenge);
-        config.port = local.server->port;
-        local.server.reset();
-        auto* connect = body.findChild<QPushButton*>("connectB");
-        QTRY_COMPARE(connect->text(), QString("Connect"));
-        local.server = std::make_unique<StandInServer>(config);
-        QVERIFY(local.server->started && local.ctrl.logIn(config.port, TavikRig::keyOfChallenge));
-        connect->click();
-        QVERIFY(local.ctrl.waitUntilServed(TavikRig::startMs));
-        QCOMPARE(local.ctrl.asks({"GetROIs", "IsBusy"}), QString("|0"));
     }
 };
 

@@ -68,6 +68,17 @@ class TestZephra : public QObject
         return QString("%1 [%2]").arg(text, QFileInfo(keyFile).absoluteFilePath());
     }
 
+    // Waits of 10 ms doubling to 80; at the cap after three failures in a row.
+    static bool waitsAtTheCap(const Client& c) { return c.zephra.retryWaitMs() >= 72; }
+    static const inline QString lost =
+        "Lost the connection to Zephra (The remote host closed the connection); connecting again by itself";
+    static QString cannot(quint16 port, const QString& why)
+    {
+        return QString("Cannot log in to Zephra at 127.0.0.1:%1 (%2); trying again by itself")
+            .arg(port)
+            .arg(why);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -94,7 +105,7 @@ private slots:
             QCOMPARE(c.exchange("0\n"), QByteArray("Tavik k\n"));
             c.peer->write(row.mid(1) + "5\n"); // what follows a refusal is no new challenge
             QTRY_COMPARE_WITH_TIMEOUT(verdict.count(), 1, waitMs);
-            QCOMPARE(c.status(), QString(accepted ? "Connected" : "Disconnected"));
+            QCOMPARE(c.status(), QString(accepted ? "Connected" : "Retrying"));
             QVERIFY(accepted ||
                     QTest::qWaitFor([&]() { return c.peer->state() != QAbstractSocket::ConnectedState; }));
             QVERIFY(accepted || c.peer->readAll().isEmpty());
@@ -144,23 +155,100 @@ private slots:
         QCOMPARE(c.status(), QString("Disconnected"));
         QTRY_VERIFY_WITH_TIMEOUT(server.notes().contains("Tavik left"), waitMs);
         QCOMPARE(c.zephra.sendFrom("", "ctrl1", "X"), QString("Zephra is not ready (Tavik>ctrl1 X)"));
+    }
 
-        // Without a key nothing is sent, and the log-in waits for the server's verdict.
-        StandInServer slow(standInConfig("server.keys", 0, 1000));
-        Client w(slow.port, "missing.key");
-        QSignalSpy refused(&w.zephra, &Zephra::zephraIsNotReady);
-        w.button()->click();
-        QTRY_COMPARE_WITH_TIMEOUT(w.looks(),
-                                  (QStringList{"Connecting", "background-color: rgb(255, 243, 162);",
-                                               "Connecting", "background-color: rgb(240, 240, 240);"}),
-                                  waitMs);
-        QCOMPARE(w.logs, QStringList({keyLog("opening key file", "missing.key"),
-                                      keyLog("Can't open key file", "missing.key"),
-                                      "I have no key to exchange with Zephra."}));
-        w.button()->click(); // meanwhile a click leaves the log-in going
-        QTRY_COMPARE_WITH_TIMEOUT(refused.count(), 1, waitMs);
-        QVERIFY(slow.notes().contains("refused ?: No log-in reply in time"));
-        QCOMPARE(slow.notes().filter("connection from").size(), 1);
+    // Asked to connect, the client keeps at it, before the server is up and after it went
+    // away: one log line for each change, none for each attempt.
+    void logsInAgainByItself()
+    {
+        QVERIFY(writeTextFile("Tavik.key", "alpha\nbe ta\ngamma\n"));
+        ServerConfig config = standInConfig("server.keys", 7);
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        config.port = probe.serverPort();
+        probe.close();
+        Client c(config.port);
+        c.zephra.setRetryTiming({10, 80, waitMs});
+        QSignalSpy ready(&c.zephra, &Zephra::zephraIsReady);
+        const QString down = cannot(config.port, "Connection refused");
+        c.button()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(waitsAtTheCap(c), waitMs);
+        QCOMPARE(c.looks(), (QStringList{"Retrying", "background-color: rgb(255, 192, 192);", "Disconnect",
+                                         "background-color: rgb(255, 255, 128);"}));
+        auto server = std::make_unique<StandInServer>(config);
+        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, waitMs);
+        server.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(c.logs.count(down) == 2 && waitsAtTheCap(c), waitMs);
+        server = std::make_unique<StandInServer>(config);
+        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 2, waitMs);
+        QCOMPARE(c.logs, QStringList({down, "Connected To Zephra", lost, down, "Connected To Zephra"}));
+        LineClient ctrl;
+        QVERIFY(ctrl.open(config.port) && ctrl.logIn("ctrl1", "be ta"));
+        ctrl.send("ctrl1>Tavik Hello\n");
+        QCOMPARE(ctrl.readLine(), QByteArray("Tavik>ctrl1 @Hello Hello! I am Tavik. Nice to meet you!\n"));
+    }
+
+    // Attempts that fail at the server wait longer each time, whatever the failure, until the
+    // operator disconnects; Connect starts again from the first wait. Only the operator's
+    // attempt logs its key steps.
+    void retriesWithGrowingWaits_data()
+    {
+        QTest::addColumn<QString>("peer");
+        QTest::addColumn<int>("attemptMs");
+        QTest::addColumn<QString>("line"); // logged once, or once per log-in when they do not last
+        QTest::addColumn<QStringList>("keySteps");
+        const QString missing = QFileInfo("missing.key").absoluteFilePath();
+        QTest::newRow("no key: refused")
+            << "refuses" << waitMs << "log-in refused: System>? Er: No log-in reply in time"
+            << QStringList{"opening key file [" + missing + "]", "Can't open key file [" + missing + "]",
+                           "I have no key to exchange with Zephra."};
+        QTest::newRow("server silent") << "silent" << 100 << "no log-in within 0.1 s" << QStringList();
+        QTest::newRow("log-ins that do not last")
+            << "drops" << waitMs << lost
+            << QStringList{keyLog("opening key file", "Tavik.key"), "sending key [Tavik][k]"};
+    }
+    void retriesWithGrowingWaits()
+    {
+        QFETCH(QString, peer);
+        QFETCH(int, attemptMs);
+        QFETCH(QString, line);
+        QFETCH(QStringList, keySteps);
+        QVERIFY(writeTextFile("Tavik.key", "k\n"));
+        StandInServer refusing(standInConfig("server.keys", 0, 1000));
+        QTcpServer fake; // takes connections and says nothing, or lets in and closes at once
+        QVERIFY(fake.listen(QHostAddress::LocalHost));
+        QObject::connect(&fake, &QTcpServer::newConnection, [&]() {
+            for (QTcpSocket* s; peer == "drops" && (s = fake.nextPendingConnection());) {
+                s->write("0\n");
+                QObject::connect(s, &QTcpSocket::readyRead, s, [s]() {
+                    s->write("System>Tavik Ok:\n");
+                    s->disconnectFromHost();
+                });
+            }
+        });
+        const quint16 port = peer == "refuses" ? refusing.port : fake.serverPort();
+        Client c(port, peer == "refuses" ? "missing.key" : "Tavik.key");
+        c.zephra.setRetryTiming({10, 80, attemptMs});
+        if (!line.startsWith("Lost")) line = cannot(port, line);
+        c.button()->click();
+        if (peer == "refuses") { // the server's verdict is awaited; a click meanwhile changes nothing
+            QTRY_COMPARE_WITH_TIMEOUT(c.looks(),
+                                      (QStringList{"Connecting", "background-color: rgb(255, 243, 162);",
+                                                   "Connecting", "background-color: rgb(240, 240, 240);"}),
+                                      waitMs);
+            c.button()->click();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(waitsAtTheCap(c), waitMs);
+        QCOMPARE(c.logs.count(line), peer == "drops" ? qMax(3, c.logs.count("Connected To Zephra")) : 1);
+        QCOMPARE(c.logs.filter("key"), keySteps);
+        c.button()->click();
+        QCOMPARE(QString("%1|%2|%3").arg(c.status(), c.logs.last()).arg(c.zephra.retryWaitMs()),
+                 QString("Disconnected|Stopped connecting to Zephra|0"));
+        c.zephra.setRetryTiming({60000, 480000, attemptMs});
+        c.button()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(c.zephra.retryWaitMs() > 0, waitMs);
+        QVERIFY(c.zephra.retryWaitMs() <= 60000);
+        QCOMPARE(c.logs.last(), line);
     }
 
     void historyRecordsEditedAddresses()
