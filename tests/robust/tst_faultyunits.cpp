@@ -1,5 +1,6 @@
 #include "app/Body.h"
 #include "config/ConfigStore.h"
+#include "dsp/DspReg.h"
 #include "dsp/VexDA.h"
 #include "requests/RequestRig.h"
 #include "widgets/LogArea.h"
@@ -9,11 +10,31 @@
 
 namespace A = UnitAddresses;
 
-// Units that answer wrongly, trickle their histograms or stay silent at start-up: the
-// program answers once, never with stale or misread numbers, and does not stall.
+// Units that answer wrongly, trickle their histograms, drop or refuse their data link, or stay
+// silent at start-up: the program answers once, never with stale or misread numbers, does
+// not stall, and tries a unit again as soon as a request needs it.
 class TestFaultyUnits : public QObject
 {
     Q_OBJECT
+
+    std::unique_ptr<UnitEmulatorThread> emu;
+    std::unique_ptr<VexDA> unit;
+    QStringList lines;
+
+    // One emulated unit and its controller in this process, its data link up.
+    bool startUnitWithLink()
+    {
+        unit.reset();
+        QString error;
+        emu = startEmulatedUnits("127.0.73.2", 1, &error);
+        if (!emu) return false;
+        VexUnit::setPorts(emu->udpPort(), emu->tcpPort());
+        buildRegisterMap();
+        unit = std::make_unique<VexDA>("u", emu->unitAddress(0).toString());
+        connect(unit.get(), &VexUnit::log, [this](const QString& m) { lines << m; });
+        unit->openTcp();
+        return QTest::qWaitFor([this] { return unit->tcpIsConnected; });
+    }
 
 private slots:
     void wrongLengthAndTricklingHistogram()
@@ -39,8 +60,58 @@ private slots:
         QCOMPARE(rig.ctrl.ask("GetHistgram 0"), QString("0 Er: data transfer"));
         QVERIFY2(took.elapsed() < 15000, "the transfer has an overall deadline");
         rig.emu->setFaults(0, UnitFaults());
+        rig.emu->setHistogram(0, 0, {7, 8});
+        QCOMPARE(rig.ctrl.ask("GetHistgram 0").left(6), QString("7 8 0 ")); // tried again at once
         QCOMPARE(rig.ctrl.ask("Status Mode", "d0"), QString("Mode 5 0x5"));
         QVERIFY(rig.ctrl.noAnswerWithin(300));
+    }
+
+    // A link that went down with a failed transfer is opened again by the next one.
+    void histogramLinkOpenedWhenNeeded_data()
+    {
+        QTest::addColumn<int>("pieceBytes");
+        QTest::addColumn<int>("pieceGapMs");
+        QTest::newRow("closed by the unit, not yet noticed") << 0 << 0;
+        QTest::newRow("trickled past the deadline") << 1 << 300;
+        QTest::newRow("slow once past the chunk time-out") << 8192 << 700;
+    }
+    void histogramLinkOpenedWhenNeeded()
+    {
+        QFETCH(int, pieceBytes);
+        QFETCH(int, pieceGapMs);
+        QVERIFY(startUnitWithLink());
+        const QVector<quint32> bins{1, 2, 3};
+        emu->setHistogram(0, 2, bins);
+        UnitFaults faults;
+        faults.pieceBytes = pieceBytes;
+        faults.pieceGapMs = pieceGapMs;
+        emu->setFaults(0, faults);
+        if (pieceBytes == 0)
+            emu->closeTcp(0);
+        else
+            QVERIFY(!unit->getHistogram(2, nullptr));
+        emu->setFaults(0, UnitFaults());
+        QVERIFY2(unit->getHistogram(2, nullptr), qPrintable(lines.join('\n')));
+        QCOMPARE(unit->histogram.mid(0, 4), bins + QVector<quint32>{0});
+    }
+
+    // A unit that refuses is tried once, and its register is not written for nothing.
+    void refusedLinkIsTriedOnce()
+    {
+        QVERIFY(startUnitWithLink());
+        UnitFaults refuse;
+        refuse.refuseTcp = true;
+        emu->setFaults(0, refuse);
+        emu->closeTcp(0);
+        QTRY_VERIFY(!unit->tcpIsConnected);
+        emu->clearRequests(0);
+        lines.clear();
+        for (int ch = 0; ch < 4; ++ch)
+            QVERIFY(!unit->getHistogram(ch, nullptr));
+        QCOMPARE(lines.filter("TCP connection not made").size(), 1);
+        QCOMPARE(writesTo(emu->requests(0), A::histgram).size(), 0);
+        emu->setFaults(0, UnitFaults());
+        QTRY_VERIFY(unit->getHistogram(2, nullptr)); // once the re-open timer has run
     }
 
     // A unit silent at start-up is waited for once, not for each of its set-up accesses.
