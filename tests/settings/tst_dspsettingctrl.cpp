@@ -118,6 +118,17 @@ private slots:
                                         "Not written: DSP0 [000000de] no register at this address (line 2)",
                                         "Not written: DSP5 [b4000010] no such unit (line 3)"}));
         emu->setFaults(1, UnitFaults());
+
+        // Falling silent after two writes: three go unanswered, the rest are kept.
+        silent = UnitFaults();
+        silent.answersLeft = 2;
+        emu->setFaults(0, silent);
+        emu->clearRequests(0);
+        redLines.clear();
+        ctrl->recover(file(QByteArray("DSP0 Mode : 0 b4000010 1\n").repeated(100)));
+        QCOMPARE(emu->requests(0).size(), 5);
+        QCOMPARE(redLines, QStringList("dsp0: no answer to 3 writes in a row, 95 settings not written"));
+        emu->setFaults(0, UnitFaults());
     }
 
     void startUpDumpThenRecover()
