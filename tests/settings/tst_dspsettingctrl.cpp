@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace A = UnitAddresses;
 
 // The editor in this process over two emulated units (read-out, rows and marks, loaded
@@ -129,6 +131,35 @@ private slots:
         QCOMPARE(emu->requests(0).size(), 5);
         QCOMPARE(redLines, QStringList("dsp0: no answer to 3 writes in a row, 95 settings not written"));
         emu->setFaults(0, UnitFaults());
+    }
+
+    // A settings file target that is no regular file is refused: the start-up dump does not
+    // hold the log-in, and nothing is written through a link.
+    void targetThatIsNoRegularFile_data()
+    {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("FIFO nobody reads") << true;
+        QTest::newRow("symlink to another file") << false;
+    }
+    void targetThatIsNoRegularFile()
+    {
+        QFETCH(bool, fifo);
+        TavikRig rig;
+        const QString dump = rig.dir.filePath("dump.stg"), other = rig.dir.filePath("other.stg");
+        QVERIFY(writeTextFile(other, "kept\n"));
+        QVERIFY(fifo ? mkfifo(QFile::encodeName(dump).constData(), 0600) == 0 : QFile::link(other, dump));
+        rig.extraArgs = QStringList{"-dump"};
+        QString error = rig.startUnits("127.0.72.2", 1);
+        if (error.isEmpty()) error = rig.startTavik({"a " + rig.unitIp(0)});
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        redLines.clear();
+        ctrl->save(dump);
+        QCOMPARE(redLines, QStringList("Err: can't open " + dump + " to save dsp config"));
+        const QFileInfo target(dump);
+        QCOMPARE(target.isSymLink() || target.isFile(), !fifo);
+        QFile kept(other);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("kept\n"));
     }
 
     void startUpDumpThenRecover()
