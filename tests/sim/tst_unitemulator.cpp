@@ -297,11 +297,6 @@ private slots:
         c.send(RegisterClient::request(A::mode, 2));
         QCOMPARE(c.receive(RegisterClient::silenceMs), QByteArray());
         QCOMPARE(console(p, "fault 0 noanswer off"), QString("ok"));
-        QCOMPARE(console(p, "fault 0 silentafter 1"), QString("ok"));
-        QVERIFY(c.write(A::mode, 0x0304, 2));
-        c.send(RegisterClient::request(A::mode, 2));
-        QCOMPARE(c.receive(RegisterClient::silenceMs), QByteArray());
-        QCOMPARE(console(p, "fault 0 silentafter -1"), QString("ok"));
         QCOMPARE(console(p, "flat 0 2 5"), QString("ok"));
         QCOMPARE(console(p, "dump 0 2"), QString("bins 0 2") + QString(" 5").repeated(4096));
         for (const char* wrong : {"fault 0 delay soon", "flat 0 4 1", "frobnicate"})
