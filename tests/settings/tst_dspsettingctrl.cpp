@@ -112,25 +112,22 @@ private slots:
         QCOMPARE(emu->requests(1).size(), 6); // the reads of two cut read-outs, no write
         QVERIFY(redLines.contains("Not written: DSP1 [00000000] no register at this address (Coarse Gain)"));
 
-        emu->clearRequests(0);
-        redLines.clear();
-        ctrl->recover(file("12\nDSP0 Mode stray\nDSP5 Mode : 0 b4000010 1\n# x\nDSP0 Mode : 0 b4000010 6\n"));
-        QCOMPARE(emu->requests(0), QList<QByteArray>{QByteArray::fromHex("ff800702b40000100006")});
-        QCOMPARE(redLines, QStringList({"Not written: DSP0 [00000000] no register at this address (line 1)",
-                                        "Not written: DSP0 [000000de] no register at this address (line 2)",
-                                        "Not written: DSP5 [b4000010] no such unit (line 3)"}));
-        emu->setFaults(1, UnitFaults());
-
-        // Falling silent after two writes: three go unanswered, the rest are kept.
+        // Unit 1 now falls silent after two writes: three go unanswered, the rest are kept.
         silent = UnitFaults();
         silent.answersLeft = 2;
-        emu->setFaults(0, silent);
+        emu->setFaults(1, silent);
         emu->clearRequests(0);
+        emu->clearRequests(1);
         redLines.clear();
-        ctrl->recover(file(QByteArray("DSP0 Mode : 0 b4000010 1\n").repeated(100)));
-        QCOMPARE(emu->requests(0).size(), 5);
-        QCOMPARE(redLines, QStringList("dsp0: no answer to 3 writes in a row, 95 settings not written"));
-        emu->setFaults(0, UnitFaults());
+        ctrl->recover(file("12\nDSP0 Mode stray\nDSP5 Mode : 0 b4000010 1\n# x\nDSP0 Mode : 0 b4000010 6\n" +
+                           QByteArray("DSP1 Mode : 0 b4000010 1\n").repeated(10)));
+        QCOMPARE(emu->requests(0), QList<QByteArray>{QByteArray::fromHex("ff800702b40000100006")});
+        QCOMPARE(emu->requests(1).size(), 5);
+        QCOMPARE(redLines, QStringList({"Not written: DSP0 [00000000] no register at this address (line 1)",
+                                        "Not written: DSP0 [000000de] no register at this address (line 2)",
+                                        "Not written: DSP5 [b4000010] no such unit (line 3)",
+                                        "dsp1: no answer to 3 writes in a row, 5 settings not written"}));
+        emu->setFaults(1, UnitFaults());
     }
 
     // A settings file target that is no regular file is refused: a FIFO nobody reads does not
