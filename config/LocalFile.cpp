@@ -9,6 +9,12 @@ bool openRegular(QFile& file)
     return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly | QIODevice::Text);
 }
 
+bool isReplaceable(const QString& name)
+{
+    const QFileInfo info(name);
+    return !info.isSymLink() && (!info.exists() || info.isFile());
+}
+
 QByteArray readLine(QIODevice& in, int maxBytes, bool& tooLong, bool& atEnd, LongLine longLine)
 {
     tooLong = false;

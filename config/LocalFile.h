@@ -11,6 +11,10 @@ namespace LocalFile {
 // it cannot be opened.
 bool openRegular(QFile& file);
 
+// True when a new file may take the place of `name`: nothing is there, or a regular file.
+// A symlink would be written through, and a FIFO or device may never take the bytes.
+bool isReplaceable(const QString& name);
+
 enum LongLine { DropLongLine, CutLongLine };
 
 // The next line of `in` without its end, at most `maxBytes` long. A longer line is read

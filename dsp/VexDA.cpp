@@ -104,35 +104,57 @@ bool VexDA::readTimes()
 bool VexDA::getHistogram(int ch, quint32* dest)
 {
     hgReady = false;
-    const bool wasConnected = tcpSocket.state() == QAbstractSocket::ConnectedState;
+    const QDeadlineTimer deadline(histogramTransferTimeoutMs);
+    Receipt got = fetchHistogram(ch, deadline);
+    // The unit may have closed the link before we noticed: the bins then went nowhere.
+    if (got == Receipt::LinkClosed) got = fetchHistogram(ch, deadline);
+    if (got != Receipt::Whole) {
+        unitStat.TCPTimeout->setNG();
+        if (got != Receipt::NoLink) {
+            unitLog("Err. Timeout waiting ans from TCP for Histgram");
+            resyncTcp();
+        }
+        tcpBuffer.resize(0);
+        return false;
+    }
+    storeHistogram(tcpBuffer, dest ? dest : histogram.data());
+    tcpBuffer.resize(0);
+    emit hgDataReady();
+    return true;
+}
+
+VexDA::Receipt VexDA::fetchHistogram(int ch, const QDeadlineTimer& deadline)
+{
+    // The unit sends the bins to the connections it has when the register is written, so the
+    // link must be up first.
+    if (!connectTcpNow(deadline)) return Receipt::NoLink;
     detachTcpSignals();
     discardTcpInput();
     writeRegister(fixedRegs.histgram, quint64(ch), true, 2);
     tcpBuffer.resize(0);
+    const Receipt got = receiveHistogram(deadline);
+    attachTcpSignals();
+    return got;
+}
+
+VexDA::Receipt VexDA::receiveHistogram(const QDeadlineTimer& deadline)
+{
     const auto readTcp = [this](char* into, int maxSize) { return tcpSocket.read(into, maxSize); };
-    const QDeadlineTimer transferDeadline(histogramTransferTimeoutMs);
     while (tcpBuffer.size() < histogramBytes) {
         // Data may already sit in the socket's buffer, which a wait would not report.
         if (tcpSocket.bytesAvailable() == 0) {
-            const int waitMs = int(qMin<qint64>(histogramChunkTimeoutMs, transferDeadline.remainingTime()));
+            const int waitMs = int(qMin<qint64>(histogramChunkTimeoutMs, deadline.remainingTime()));
             if (waitMs <= 0 || !tcpSocket.waitForReadyRead(waitMs)) {
-                unitStat.TCPTimeout->setNG();
-                unitLog("Err. Timeout waiting ans from TCP for Histgram");
-                tcpBuffer.resize(0);
-                if (wasConnected) resyncTcp();
-                attachTcpSignals();
-                return false;
+                const bool closedBeforeData =
+                    tcpBuffer.isEmpty() && tcpSocket.state() != QAbstractSocket::ConnectedState;
+                return closedBeforeData ? Receipt::LinkClosed : Receipt::TimedOut;
             }
         }
         unitStat.TCPTimeout->setOk();
         while (tcpSocket.bytesAvailable() > 0 && tcpBuffer.size() < histogramBytes)
             HistogramAssembly::appendChunk(tcpBuffer, tcpSocket.bytesAvailable(), readTcp);
     }
-    storeHistogram(tcpBuffer, dest ? dest : histogram.data());
-    tcpBuffer.resize(0);
-    emit hgDataReady();
-    attachTcpSignals();
-    return true;
+    return Receipt::Whole;
 }
 
 void VexDA::storeHistogram(const QByteArray& bytes, quint32* dest)

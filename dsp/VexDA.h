@@ -41,7 +41,8 @@ public:
     // False when the unit did not answer its real time (all times then read 0).
     bool readTimes();
     // Transfers one channel's histogram into dest (or `histogram`); false, with dest left as
-    // it was, when it did not arrive whole in time.
+    // it was, when it did not arrive whole in time. A link that is down is opened for it, and
+    // one the unit closed is opened again, within the transfer's deadline.
     bool getHistogram(int ch, quint32* dest);
     McaSet* makeMcaSet(int id);
     McaSet* lastMcaSet() const { return mcaSet.get(); }
@@ -82,6 +83,9 @@ private slots:
     void measWatch();
 
 private:
+    enum class Receipt { Whole, NoLink, LinkClosed, TimedOut };
+    Receipt fetchHistogram(int ch, const QDeadlineTimer& deadline);
+    Receipt receiveHistogram(const QDeadlineTimer& deadline);
     void storeHistogram(const QByteArray& bytes, quint32* dest);
 
     double presetValueSeconds = 1.0;

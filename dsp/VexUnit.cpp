@@ -220,8 +220,29 @@ void VexUnit::openTcp()
     unitStat.TCPStat->setRunStat(RunStat::InTransition);
 }
 
+bool VexUnit::connectTcpNow(const QDeadlineTimer& deadline)
+{
+    if (tcpSocket.state() == QAbstractSocket::ConnectedState) return true;
+    tcpWanted = true;
+    if (tcpOpenFailed) return false;
+    if (tcpSocket.state() != QAbstractSocket::ConnectingState) {
+        tcpSocket.abort();
+        tcpSocket.connectToHost(hostAddress, dataPort, QIODevice::ReadWrite);
+        unitStat.TCPStat->setRunStat(RunStat::InTransition);
+    }
+    // A refused connection ends the wait at once; tcpConnected runs inside it.
+    if (tcpSocket.waitForConnected(int(qMax<qint64>(deadline.remainingTime(), 1)))) return true;
+    tcpOpenFailed = true;
+    unitLog("Err. TCP connection not made for Histgram");
+    tcpSocket.abort();
+    unitStat.TCPStat->setRunStat(RunStat::Stay);
+    tcpReopenTimer.start();
+    return false;
+}
+
 void VexUnit::tcpConnected()
 {
+    tcpOpenFailed = false;
     tcpIsConnected = true;
     unitLog("tcp connected");
     unitStat.TCPStat->setRunStat(RunStat::Running);
@@ -246,6 +267,7 @@ void VexUnit::tcpDisconnected()
 
 void VexUnit::reopenTcp()
 {
+    tcpOpenFailed = false;
     if (tcpSocket.state() != QAbstractSocket::UnconnectedState) return;
     tcpSocket.connectToHost(hostAddress, dataPort, QIODevice::ReadWrite);
     unitStat.TCPStat->setRunStat(RunStat::InTransition);

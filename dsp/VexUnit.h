@@ -46,6 +46,10 @@ public:
     bool waitAnswer(int timeoutMs, quint32 address);
     void parseAnswer(const QByteArray& datagram);
     void openTcp();
+    // Opens the data connection now when it is down and waits for it until the deadline;
+    // true when it is up. After an attempt that failed, only the re-open timer tries again,
+    // so a unit that cannot be reached costs one wait, not one per request.
+    bool connectTcpNow(const QDeadlineTimer& deadline);
     // Drops the data connection; it is opened again shortly, so that bytes of a transfer
     // that went wrong cannot be taken for the next one.
     void resyncTcp();
@@ -98,6 +102,7 @@ private:
     int startUpAccesses = 0;      // waited accesses tried while the program starts
     bool silentAtStartUp = false; // the first of them was not answered
     bool tcpWanted = false;       // the data connection is to be kept open
+    bool tcpOpenFailed = false;   // connectTcpNow failed; cleared by the next re-open
     QTimer tcpReopenTimer;
 
     QByteArray request;         // reused for every datagram sent

@@ -3,6 +3,7 @@
 #include "dsp/VexDA.h"
 #include "settings/ConfigLine.h"
 #include "settings/SettingsTable.h"
+#include "settings/SilentUnitCut.h"
 
 #include <QApplication>
 
@@ -57,33 +58,25 @@ void DspSettingCtrl::readOutDspConfig(QVector<DspData>& config)
 {
     const QVector<RegisterPlace> places = unitRegisterPlaces();
     const QVector<VexDA*>& units = dspUnits.units();
+    SilentUnitCut cut(units.size());
     startProgress(units.size() * places.size());
     for (int u = 0; u < units.size(); ++u) {
         VexDA* unit = units.at(u);
-        int unanswered = 0;
-        int unread = 0;
         for (const RegisterPlace& place : places) {
-            DspData record;
+            DspData record; // a record not read is left as a time-out leaves it
             record.label = place.label;
             record.dspIndex = u;
             record.channel = place.channel;
-            if (unanswered < silentReadsBeforeCut) {
-                unanswered = unit->readRegister(place.address, true, 2) ? 0 : unanswered + 1;
+            if (cut.mayAsk(u)) {
+                cut.noteAnswer(u, unit->readRegister(place.address, true, 2));
                 record.header = unit->lastHeader;
                 record.address = unit->lastAddress;
                 record.regValue = unit->lastValue;
-            } else {
-                ++unread; // left as a time-out leaves it
             }
             config.append(record);
             stepProgress();
         }
-        if (unread > 0)
-            emit log(QString("%1: no answer to %2 reads in a row, %3 registers not read")
-                         .arg(unit->unitName)
-                         .arg(silentReadsBeforeCut)
-                         .arg(unread),
-                     alertColor);
+        logCut(cut, u, "reads", "registers not read");
         unitDone(QString("%1: settings read out (%2 of %3 units)")
                      .arg(unit->unitName)
                      .arg(u + 1)
@@ -98,27 +91,29 @@ void DspSettingCtrl::writeBackDspConfig(QVector<DspData>& config)
     // must not reach the unit.
     const QSet<quint32> registers = registerAddresses();
     const QVector<VexDA*>& units = dspUnits.units();
+    SilentUnitCut cut(units.size());
     startProgress(config.size());
     int written = 0;
     for (int i = 0; i < config.size(); ++i) {
         const DspData& record = config.at(i);
-        if (record.dspIndex < 0 || record.dspIndex >= units.size()) {
+        const int u = record.dspIndex;
+        if (u < 0 || u >= units.size()) {
             skipRecord(record, "no such unit");
         } else if (!registers.contains(record.address)) {
             skipRecord(record, "no register at this address");
-        } else {
-            units.at(record.dspIndex)->writeRegister(record.address, record.regValue, true, 2);
+        } else if (cut.mayAsk(u)) {
+            cut.noteAnswer(u, units.at(u)->writeRegister(record.address, record.regValue, true, 2));
             ++written;
         }
         stepProgress();
-        const bool lastOfUnit = i + 1 == config.size() || config.at(i + 1).dspIndex != record.dspIndex;
+        const bool lastOfUnit = i + 1 == config.size() || config.at(i + 1).dspIndex != u;
         if (lastOfUnit && written > 0) {
-            unitDone(QString("%1: %2 settings written back")
-                         .arg(units.at(record.dspIndex)->unitName)
-                         .arg(written));
+            unitDone(QString("%1: %2 settings written back").arg(units.at(u)->unitName).arg(written));
             written = 0;
         }
     }
+    for (int u = 0; u < units.size(); ++u)
+        logCut(cut, u, "writes", "settings not written");
 }
 
 void DspSettingCtrl::skipRecord(const DspData& record, const QString& why)
@@ -129,6 +124,19 @@ void DspSettingCtrl::skipRecord(const DspData& record, const QString& why)
                  .arg(record.dspIndex)
                  .arg(record.address, 8, 16, QLatin1Char('0'))
                  .arg(why, from),
+             alertColor);
+}
+
+void DspSettingCtrl::logCut(const SilentUnitCut& cut, int unit, const QString& accesses,
+                            const QString& leftOut)
+{
+    if (cut.leftOut(unit) == 0) return;
+    emit log(QString("%1: no answer to %2 %3 in a row, %4 %5")
+                 .arg(dspUnits.units().at(unit)->unitName)
+                 .arg(SilentUnitCut::limit)
+                 .arg(accesses)
+                 .arg(cut.leftOut(unit))
+                 .arg(leftOut),
              alertColor);
 }
 

@@ -10,6 +10,7 @@
 #include <QVector>
 
 class ConfigLine;
+class SilentUnitCut;
 
 // The settings editor, a window of its own: every register of every DSP unit read out into
 // rows, edited, written back, saved to and loaded from settings files, dumped and recovered.
@@ -19,10 +20,6 @@ class DspSettingCtrl : public QFrame, public Ui_DspSettingCtrl
 {
     Q_OBJECT
 public:
-    // A unit that leaves this many reads in a row unanswered is not waited for any longer
-    // within one read-out.
-    static constexpr int silentReadsBeforeCut = 3;
-
     explicit DspSettingCtrl(QWidget* parent = nullptr);
 
     VexDAs dspUnits; // the main controller's units; it deletes them, this group does not
@@ -55,6 +52,7 @@ public slots:
 
 private:
     void skipRecord(const DspData& record, const QString& why);
+    void logCut(const SilentUnitCut& cut, int unit, const QString& accesses, const QString& leftOut);
     void startProgress(int total);
     void stepProgress();
     void unitDone(const QString& msg);

@@ -4,19 +4,22 @@
 #include "settings/SettingsFile.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 // The file part of the settings editor: settings files, dump and recover.
 
 void DspSettingCtrl::saveDspConfig(QString fname, QVector<DspData>& config)
 {
     emit log(QString("Saving DSP Config to %1").arg(fname));
-    QFile file(fname);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    // Written beside the target and renamed over it, so that no half file is ever left; the
+    // check comes first because the rename would replace what a symlink points to.
+    QSaveFile file(fname);
+    if (!LocalFile::isReplaceable(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         emit log(QString("Err: can't open %1 to save dsp config").arg(fname), alertColor);
         return;
     }
     writeSettings(file, config);
-    file.close();
+    if (!file.commit()) emit log(QString("Err: can't write %1 to save dsp config").arg(fname), alertColor);
 }
 
 void DspSettingCtrl::loadDspConfig(QString fname, QVector<DspData>& config)

@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+#include <limits>
+
 namespace {
 const QStringList done{QStringLiteral("ok")};
 }
@@ -138,6 +140,8 @@ QStringList ControlConsole::fault(const QStringList& words)
             f.refuseTcp = onOff(words[3]);
         else if (what == QLatin1String("emergency"))
             f.emergency = onOff(words[3]);
+        else if (what == QLatin1String("silentafter"))
+            f.answersLeft = int(qBound<qint64>(-1, number(words[3]), std::numeric_limits<int>::max()));
         else if (what == QLatin1String("delay"))
             f.answerDelayMs = int(qMax<qint64>(0, number(words[3])));
         else if (what == QLatin1String("cut"))

@@ -131,7 +131,10 @@ void EmulatedUnit::handle(const QByteArray& datagram, const QHostAddress& from, 
         storeWord(a, value, now);
     }
 
-    if (!faults_.noAnswer) {
+    // A unit that falls silent mid-way still carries its requests out.
+    const bool silent = faults_.noAnswer || faults_.answersLeft == 0;
+    if (faults_.answersLeft > 0) --faults_.answersLeft;
+    if (!silent) {
         if (faults_.strayDatagram) {
             QByteArray stray;
             char* out = RegisterRequest::buildAnswerHead(stray, datagram, req.address + strayAddressOffset,

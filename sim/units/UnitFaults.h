@@ -6,6 +6,7 @@
 struct UnitFaults
 {
     bool noAnswer = false;      // requests are carried out, their answers are lost
+    int answersLeft = -1;       // this many more requests are answered, then none (negative: all)
     int answerDelayMs = 0;      // answers leave this late (0: at once)
     bool wrongAddress = false;  // the answer carries the request address + 2
     bool strayDatagram = false; // an answer for another address goes out first

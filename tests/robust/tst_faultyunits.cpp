@@ -1,5 +1,6 @@
 #include "app/Body.h"
 #include "config/ConfigStore.h"
+#include "dsp/DspReg.h"
 #include "dsp/VexDA.h"
 #include "requests/RequestRig.h"
 #include "widgets/LogArea.h"
@@ -9,8 +10,9 @@
 
 namespace A = UnitAddresses;
 
-// Units that answer wrongly, trickle their histograms or stay silent at start-up: the
-// program answers once, never with stale or misread numbers, and does not stall.
+// Units that answer wrongly, trickle their histograms, drop or refuse their data link, or stay
+// silent at start-up: the program answers once, never with stale or misread numbers, does
+// not stall, and tries a unit again as soon as a request needs it.
 class TestFaultyUnits : public QObject
 {
     Q_OBJECT
@@ -34,13 +36,47 @@ private slots:
         faults.pieceBytes = 1; // one byte every 0.3 s: 80 minutes for a histogram
         faults.pieceGapMs = 300;
         rig.emu->setFaults(0, faults);
-        QElapsedTimer took;
-        took.start();
+        // Answered, within the ask's own bounded wait: the transfer has an overall deadline.
         QCOMPARE(rig.ctrl.ask("GetHistgram 0"), QString("0 Er: data transfer"));
-        QVERIFY2(took.elapsed() < 15000, "the transfer has an overall deadline");
         rig.emu->setFaults(0, UnitFaults());
+        rig.emu->setHistogram(0, 0, {7, 8});
+        QCOMPARE(rig.ctrl.ask("GetHistgram 0").left(6), QString("7 8 0 ")); // tried again at once
         QCOMPARE(rig.ctrl.ask("Status Mode", "d0"), QString("Mode 5 0x5"));
         QVERIFY(rig.ctrl.noAnswerWithin(300));
+    }
+
+    // A link the unit closed is opened again by the transfer that finds it closed; a unit
+    // that refuses is tried once, and its register is not written for nothing.
+    void closedLinkReopenedRefusedOneTriedOnce()
+    {
+        QString error;
+        auto emu = startEmulatedUnits("127.0.73.2", 1, &error);
+        QVERIFY2(emu, qPrintable(error));
+        VexUnit::setPorts(emu->udpPort(), emu->tcpPort());
+        buildRegisterMap();
+        QStringList lines;
+        VexDA unit("u", emu->unitAddress(0).toString());
+        connect(&unit, &VexUnit::log, [&](const QString& m) { lines << m; });
+        unit.openTcp();
+        QTRY_VERIFY(unit.tcpIsConnected);
+        emu->setHistogram(0, 2, {1, 2, 3});
+        emu->closeTcp(0); // not yet noticed: the first request's bins go nowhere
+        QVERIFY2(unit.getHistogram(2, nullptr), qPrintable(lines.join('\n')));
+        QCOMPARE(unit.histogram.mid(0, 4), (QVector<quint32>{1, 2, 3, 0}));
+
+        UnitFaults refuse;
+        refuse.refuseTcp = true;
+        emu->setFaults(0, refuse);
+        emu->closeTcp(0);
+        QTRY_VERIFY(!unit.tcpIsConnected);
+        emu->clearRequests(0);
+        lines.clear();
+        for (int ch = 0; ch < 4; ++ch)
+            QVERIFY(!unit.getHistogram(ch, nullptr));
+        QCOMPARE(lines.filter("TCP connection not made").size(), 1);
+        QCOMPARE(writesTo(emu->requests(0), A::histgram).size(), 0);
+        emu->setFaults(0, UnitFaults());
+        QTRY_VERIFY(unit.getHistogram(2, nullptr)); // once the re-open timer has run
     }
 
     // A unit silent at start-up is waited for once, not for each of its set-up accesses.

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace A = UnitAddresses;
 
 // The editor in this process over two emulated units (read-out, rows and marks, loaded
@@ -110,14 +112,43 @@ private slots:
         QCOMPARE(emu->requests(1).size(), 6); // the reads of two cut read-outs, no write
         QVERIFY(redLines.contains("Not written: DSP1 [00000000] no register at this address (Coarse Gain)"));
 
+        // Unit 1 now falls silent after two writes: three go unanswered, the rest are kept.
+        silent = UnitFaults();
+        silent.answersLeft = 2;
+        emu->setFaults(1, silent);
         emu->clearRequests(0);
+        emu->clearRequests(1);
         redLines.clear();
-        ctrl->recover(file("12\nDSP0 Mode stray\nDSP5 Mode : 0 b4000010 1\n# x\nDSP0 Mode : 0 b4000010 6\n"));
+        ctrl->recover(file("12\nDSP0 Mode stray\nDSP5 Mode : 0 b4000010 1\n# x\nDSP0 Mode : 0 b4000010 6\n" +
+                           QByteArray("DSP1 Mode : 0 b4000010 1\n").repeated(10)));
         QCOMPARE(emu->requests(0), QList<QByteArray>{QByteArray::fromHex("ff800702b40000100006")});
+        QCOMPARE(emu->requests(1).size(), 5);
         QCOMPARE(redLines, QStringList({"Not written: DSP0 [00000000] no register at this address (line 1)",
                                         "Not written: DSP0 [000000de] no register at this address (line 2)",
-                                        "Not written: DSP5 [b4000010] no such unit (line 3)"}));
+                                        "Not written: DSP5 [b4000010] no such unit (line 3)",
+                                        "dsp1: no answer to 3 writes in a row, 5 settings not written"}));
         emu->setFaults(1, UnitFaults());
+    }
+
+    // A settings file target that is no regular file is refused: a FIFO nobody reads does not
+    // hold the start-up dump (nor the log-in), and nothing is written through a symlink.
+    void targetThatIsNoRegularFile()
+    {
+        TavikRig rig;
+        const QString fifo = rig.dir.filePath("dump.stg"), link = rig.dir.filePath("link.stg");
+        QFile kept(rig.dir.filePath("kept.stg"));
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QVERIFY(writeTextFile(kept.fileName(), "kept\n") && kept.link(link));
+        rig.extraArgs = QStringList{"-dump"};
+        QString error = rig.startUnits("127.0.72.2", 1);
+        if (error.isEmpty()) error = rig.startTavik({"a " + rig.unitIp(0)});
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(!QFileInfo(fifo).isFile());
+        redLines.clear();
+        ctrl->save(link);
+        QCOMPARE(redLines, QStringList("Err: can't open " + link + " to save dsp config"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("kept\n"));
     }
 
     void startUpDumpThenRecover()
