@@ -215,6 +215,7 @@ void VexDA::startMeasWatch()
     runCount += 1;
     if (presetTypeValue != 0) {
         lastRealTime = 0;
+        sinceLastRealTime.start();
         measTimer.start();
     }
 }
@@ -225,7 +226,10 @@ void VexDA::measWatch()
     // time would end the run with a snapshot of zero times while it goes on measuring.
     if (!readTimes()) return;
     const double d = realTime - lastRealTime;
-    if (0.5 * watchIntervalSec > d && busy) {
+    // Against the time that really passed, not the interval: a tick held back by a long wait
+    // is followed by one soon after, and a unit still counting must not look stopped then.
+    const double passed = 0.001 * double(sinceLastRealTime.restart());
+    if (0.5 * passed > d && busy) {
         measTimer.stop();
         busy = false;
         makeMcaSet(runId);

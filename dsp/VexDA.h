@@ -4,6 +4,7 @@
 #include "dsp/McaSet.h"
 #include "dsp/VexUnit.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QVector>
 
@@ -62,6 +63,7 @@ public:
     QTimer measTimer;
     double realTime = 0;
     double lastRealTime = 0;
+    QElapsedTimer sinceLastRealTime; // of the watch's previous read
     QVector<double> liveTimes;
     QVector<double> deadTimes;
     QVector<double> icrs;

@@ -23,13 +23,13 @@ void checkCaps(const SpectrumRead& read)
     for (const SpectrumElement& e : read.run.elements) {
         FUZZ_CHECK(!e.counts.isEmpty() && e.counts.size() <= SpectrumLimits::maxChannels);
         FUZZ_CHECK(e.rois.size() <= SpectrumLimits::maxRois);
-        FUZZ_CHECK(e.unit.size() <= SpectrumLimits::maxTextChars && e.address.size() <= SpectrumLimits::maxTextChars);
+        FUZZ_CHECK(e.unit.size() <= SpectrumLimits::maxTextChars &&
+                   e.address.size() <= SpectrumLimits::maxTextChars);
     }
 }
 
 // The writer's bytes of a run read back, written again: the same bytes.
-template <typename Write, typename Read>
-void checkStable(const SpectrumRun& run, Write write, Read read)
+template <typename Write, typename Read> void checkStable(const SpectrumRun& run, Write write, Read read)
 {
     const QByteArray first = write(run);
     const SpectrumRead again = read(first);

@@ -47,6 +47,27 @@ private slots:
 
     // A link the unit closed is opened again by the transfer that finds it closed; a unit
     // that refuses is tried once, and its register is not written for nothing.
+    // A watch tick held back by a long wait is followed by one soon after: little real time
+    // has passed then, and a unit that still counts must not be taken for stopped.
+    void watchTickSoonAfterAnotherKeepsTheRun()
+    {
+        QString error;
+        auto emu = startEmulatedUnits("127.0.73.6", 1, &error);
+        QVERIFY2(emu, qPrintable(error));
+        VexUnit::setPorts(emu->udpPort(), emu->tcpPort());
+        buildRegisterMap();
+        VexDA unit("u", emu->unitAddress(0).toString());
+        unit.setPresetType(1);
+        unit.setPresetValue(100);
+        QVERIFY(unit.writeRegister(A::start, 1, true, 2));
+        QVERIFY(QMetaObject::invokeMethod(&unit, "startMeasWatch"));
+        for (int tick = 0; tick < 3; ++tick)
+            QVERIFY(QMetaObject::invokeMethod(&unit, "measWatch"));
+        QVERIFY(unit.busy);
+        QVERIFY(unit.writeRegister(A::start, 0, true, 2));
+        QTRY_VERIFY(QMetaObject::invokeMethod(&unit, "measWatch") && !unit.busy);
+    }
+
     void closedLinkReopenedRefusedOneTriedOnce()
     {
         QString error;
