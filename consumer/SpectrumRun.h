@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dsp/McaTransfer.h"
+#include "consumer/McaTransfer.h"
 
 #include <QDateTime>
 #include <QString>

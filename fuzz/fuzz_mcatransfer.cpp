@@ -2,8 +2,8 @@
 // checked; and blocks as the program writes them, read back.
 #include "FuzzSupport.h"
 
+#include "consumer/McaTransfer.h"
 #include "dsp/McaBlock.h"
-#include "dsp/McaTransfer.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dsp/McaTransfer.h"
-#include "dsp/TransferFramer.h"
+#include "consumer/McaTransfer.h"
+#include "consumer/TransferFramer.h"
 
 #include <QObject>
 

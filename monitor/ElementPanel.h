@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/MonitorAnswers.h"
+#include "consumer/MonitorAnswers.h"
 #include "ui_ElementPanel.h"
 
 #include <QFrame>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dsp/McaTransfer.h"
-#include "monitor/MonitorAnswers.h"
+#include "consumer/McaTransfer.h"
+#include "consumer/MonitorAnswers.h"
 
 #include <QVector>
 

@@ -1,7 +1,7 @@
 #include "monitor/MonitorSession.h"
 
+#include "consumer/MonitorAnswers.h"
 #include "monitor/DataLinkClient.h"
-#include "monitor/MonitorAnswers.h"
 #include "monitor/ServerLink.h"
 #include "zephra/AMsg.h"
 #include "zephra/ZephraWire.h"

@@ -1,6 +1,6 @@
 #include "monitor/MonitorWindow.h"
 
-#include "SpectrumFiles.h"
+#include "consumer/SpectrumFiles.h"
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"
 #include "monitor/MonitorSession.h"

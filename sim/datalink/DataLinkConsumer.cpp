@@ -1,7 +1,7 @@
 #include "DataLinkConsumer.h"
 
-#include "SpectrumFiles.h"
-#include "dsp/McaTransfer.h"
+#include "consumer/McaTransfer.h"
+#include "consumer/SpectrumFiles.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,3 +1,4 @@
+#include "consumer/McaCsv.h"
 #include "consumer/McaCsvReader.h"
 #include "consumer/N42Reader.h"
 #include "consumer/N42Writer.h"
@@ -5,7 +6,6 @@
 #include "consumer/SpeReader.h"
 #include "consumer/SpeWriter.h"
 #include "consumer/SpectrumBytes.h"
-#include "dsp/McaCsv.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
+#include "consumer/TransferFramer.h"
 #include "dsp/McaBlock.h"
-#include "dsp/TransferFramer.h"
 #include "monitor/MonitorModel.h"
 #include "monitor/MonitorOptions.h"
 

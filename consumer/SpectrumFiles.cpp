@@ -1,7 +1,7 @@
-#include "SpectrumFiles.h"
+#include "consumer/SpectrumFiles.h"
 
-#include "SpectrumPlot.h"
-#include "dsp/McaCsv.h"
+#include "consumer/McaCsv.h"
+#include "consumer/SpectrumPlot.h"
 
 #include <QSaveFile>
 

@@ -1,4 +1,4 @@
-#include "SpectrumPlot.h"
+#include "consumer/SpectrumPlot.h"
 
 #include <QImage>
 #include <QPainter>

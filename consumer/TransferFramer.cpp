@@ -1,6 +1,6 @@
-#include "dsp/TransferFramer.h"
+#include "consumer/TransferFramer.h"
 
-#include "dsp/McaTransfer.h"
+#include "consumer/McaTransfer.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "dsp/McaCsv.h"
+#include "consumer/McaCsv.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "dsp/McaTransfer.h"
+#include "consumer/McaTransfer.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "monitor/MonitorAnswers.h"
+#include "consumer/MonitorAnswers.h"
 
 #include "dsp/DspConstants.h"
 #include "dsp/VexdaLine.h"
