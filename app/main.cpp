@@ -1,7 +1,7 @@
 #include "app/Body.h"
-#include "app/Catalogue.h"
-#include "app/QuitOnSignal.h"
 #include "config/ConfigStore.h"
+#include "quit/QuitOnSignal.h"
+#include "translations/Catalogue.h"
 
 #include <QApplication>
 #include <QTranslator>

@@ -1,12 +1,10 @@
 #include "BenchProcess.h"
 
 #include "bare/BareNet.h"
+#include "process/ChildProcess.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QTcpServer>
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -41,14 +39,6 @@ QByteArray BenchProcess::lineStartingWith(const QByteArray& prefix)
     }
 }
 
-void stopProcess(QProcess& process, int waitMs)
-{
-    if (process.state() == QProcess::NotRunning) return;
-    process.terminate();
-    if (!process.waitForFinished(waitMs)) process.kill();
-    process.waitForFinished(waitMs);
-}
-
 void BenchProcess::stop()
 {
     stopProcess(process, waitMs);
@@ -75,16 +65,4 @@ long residentKiB(qint64 pid)
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
     return -1;
-}
-
-quint16 freeTcpPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-QString builtProgram(const QString& relative)
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(relative);
 }

@@ -10,9 +10,6 @@ protected:
     void setupChildProcess() override;
 };
 
-// Asks a process to end (SIGTERM), then kills it when it does not.
-void stopProcess(QProcess& process, int waitMs);
-
 // A process a benchmark starts and stops: the bare references, the units, the program.
 class BenchProcess
 {
@@ -44,9 +41,3 @@ int intOption(const QStringList& args, const QString& name, int fallback);
 
 // Resident memory of a process in KiB, from /proc; -1 when it cannot be read.
 long residentKiB(qint64 pid);
-
-// An unused TCP port on 127.0.0.1 for a program that needs one named in its configuration.
-quint16 freeTcpPort();
-
-// The path of a program built beside the benchmarks (relative to this executable's folder).
-QString builtProgram(const QString& relative);

@@ -1,6 +1,7 @@
 #include "Soak.h"
 
-#include "StandInServer.h"
+#include "process/ChildProcess.h"
+#include "sim/server/ZephraServerThread.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -149,9 +150,8 @@ QString Soak::setUp(const QStringList& wrapper)
     if (!writeFile(dir.filePath("server.keys"), key + '\n') ||
         !writeFile(dir.filePath("Tavik.key"), key + '\n'))
         return "cannot write the keys";
-    server = std::make_unique<StandInServer>(standInConfig(dir.filePath("server.keys"), 0, loginWaitMs));
+    server = std::make_unique<ZephraServerThread>(standInConfig(dir.filePath("server.keys"), 0, loginWaitMs));
     if (!server->started) return "server: " + server->error;
-    linkPort = freeTcpPort();
     error = startProgram(wrapper);
     if (!error.isEmpty()) return error;
     startConsumer();
@@ -203,7 +203,7 @@ QString Soak::startProgram(const QStringList& wrapper)
             .arg(udpPort)
             .arg(tcpPort)
             .arg(unitIps.value(0), unitIps.value(1), unitIps.value(2))
-            .arg(linkPort);
+            .arg(linkPort.port());
     if (!writeFile(dir.filePath("config.cfg"), config.toLatin1())) return "cannot write config.cfg";
     QStringList line = wrapper;
     line << builtProgram("../tavik") << "-platform"
@@ -219,8 +219,9 @@ QString Soak::startProgram(const QStringList& wrapper)
 void Soak::startConsumer()
 {
     consumer.setStandardOutputFile(QProcess::nullDevice());
-    consumer.start(builtProgram("../sim/datalink/datalink-consumer"),
-                   {"--port", QString::number(linkPort), "--blocks", QString::number(elements), "--no-save"});
+    consumer.start(
+        builtProgram("../sim/datalink/datalink-consumer"),
+        {"--port", QString::number(linkPort.port()), "--blocks", QString::number(elements), "--no-save"});
 }
 
 QString Soak::switchFaults(qint64 done)

@@ -2,6 +2,7 @@
 
 #include "BenchProcess.h"
 #include "SoakClient.h"
+#include "process/ReservedPort.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -10,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-class StandInServer;
+class ZephraServerThread;
 
 // A bounded soak run: mixed requests from two clients through the stand-in server to the
 // real program, with unit faults switched on and off now and then; every request must be
@@ -49,10 +50,11 @@ private:
     bool endProgram();
 
     BenchChild units, tavik, consumer;
-    std::unique_ptr<StandInServer> server;
+    std::unique_ptr<ZephraServerThread> server;
     SoakClient clients[2];
     QStringList unitIps;
-    quint16 udpPort = 0, tcpPort = 0, linkPort = 0;
+    quint16 udpPort = 0, tcpPort = 0;
+    ReservedPort linkPort; // the program's data link
     qint64 faultEnds = 0, faultsSwitched = 0, consumerRestarts = 0;
     int activeFault = -1;
     Samples samples;

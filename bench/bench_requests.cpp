@@ -2,6 +2,8 @@
 #include "BenchTimer.h"
 #include "bare/BareNet.h"
 #include "bare/RelayClient.h"
+#include "process/ChildProcess.h"
+#include "process/ReservedPort.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -32,6 +34,7 @@ struct Installation
     BenchProcess relay, units;
     qint64 tavikPid = 0;
     quint16 relayPort = 0, udpPort = 0, tcpPort = 0;
+    ReservedPort dataLink; // held while the program listens there
     QTemporaryDir dir;
 
     void start()
@@ -48,7 +51,7 @@ struct Installation
     // The program's folder with its configuration and key file; returns its data-link port.
     quint16 writeConfig(const QString& name)
     {
-        const quint16 dataLinkPort = freeTcpPort();
+        const quint16 dataLinkPort = dataLink.port();
         QByteArray config = QString("ZEPHRA_IP 127.0.0.1\nZEPHRA_PORT %1\nCONNECT_TO_ZEPHRA 1\n"
                                     "NAME_ON_ZEPHRA %2\nVEX_UDP_PORT %3\nVEX_TCP_PORT %4\n"
                                     "DATA_LINK_CH_IP 127.0.0.1\nDATA_LINK_CH_PORT %5\n")

@@ -4,6 +4,7 @@
 #include "bare/BareUnitClient.h"
 #include "dsp/DspReg.h"
 #include "dsp/VexDA.h"
+#include "process/ChildProcess.h"
 #include "settings/DspSettingCtrl.h"
 
 #include <QApplication>

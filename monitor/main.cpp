@@ -1,7 +1,8 @@
-#include "app/QuitOnSignal.h"
 #include "monitor/MonitorOptions.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/MonitorWindow.h"
+#include "quit/QuitOnSignal.h"
+#include "translations/Catalogue.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -38,10 +39,7 @@ int main(int argc, char* argv[])
     }
     QuitOnSignal quitOnSignal;
     QTranslator translator;
-    if (!options.english) {
-        translator.load(":Tavik_ja_JP");
-        app.installTranslator(&translator);
-    }
+    if (!options.english) installCatalogue(app, translator);
 
     MonitorSession session(options);
     QTextStream err(stderr);

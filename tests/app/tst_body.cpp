@@ -1,8 +1,8 @@
 #include "app/Body.h"
-#include "app/Catalogue.h"
 #include "config/ConfigStore.h"
 #include "dsp/VexDA.h"
 #include "sim/EmulatedUnits.h"
+#include "translations/Catalogue.h"
 #include "widgets/StyleSheets.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 #include "monitor/DataLinkClient.h"
 #include "monitor/ServerLink.h"
 #include "sim/LineClient.h"
-#include "sim/StandInServer.h"
+#include "sim/server/ZephraServerThread.h"
 
 #include <QTcpServer>
 #include <QtTest>
@@ -60,7 +60,7 @@ private slots:
     {
         QVERIFY(writeTextFile(dir.filePath("server.keys"), "alpha\nbravo\n"));
         QVERIFY(writeTextFile(dir.filePath("monitor.key"), "wrong\nkeys\n"));
-        StandInServer server(standInConfig(dir.filePath("server.keys"), 3));
+        ZephraServerThread server(standInConfig(dir.filePath("server.keys"), 3));
         QVERIFY2(server.started, qPrintable(server.error));
         ServerLink link;
         QSignalSpy states(&link, &ServerLink::stateChanged);

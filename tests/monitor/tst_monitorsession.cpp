@@ -185,7 +185,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(session->server().state(), ServerLink::Down, waitMs);
         ServerConfig config = standInConfig(rig->dir.filePath("zephra.keys"), TavikRig::challenge);
         config.port = port;
-        rig->server = std::make_unique<StandInServer>(config);
+        rig->server = std::make_unique<ZephraServerThread>(config);
         QVERIFY2(rig->server->started, qPrintable(rig->server->error));
         QVERIFY(rig->ctrl.logIn(port, TavikRig::keyOfChallenge));
         QVERIFY(rig->ctrl.waitUntilServed(waitMs));

@@ -2,7 +2,7 @@
 
 #include "sim/EmulatedUnits.h"
 #include "sim/LineClient.h"
-#include "sim/StandInServer.h"
+#include "sim/server/ZephraServerThread.h"
 
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -160,7 +160,7 @@ public:
         if (!dir.isValid()) return "no temporary folder";
         for (const char* name : {"zephra.keys", "Tavik.key"})
             if (!writeTextFile(dir.filePath(name), keys)) return QString("cannot write %1").arg(name);
-        server = std::make_unique<StandInServer>(standInConfig(dir.filePath("zephra.keys"), challenge));
+        server = std::make_unique<ZephraServerThread>(standInConfig(dir.filePath("zephra.keys"), challenge));
         if (!server->started) return "server: " + server->error;
         return ctrl.logIn(server->port, keyOfChallenge) ? QString() : "ctrl cannot log in";
     }
@@ -222,7 +222,7 @@ public:
     QStringList extraArgs; // more command-line options
     QTemporaryDir dir;
     std::unique_ptr<UnitEmulatorThread> emu;
-    std::unique_ptr<StandInServer> server;
+    std::unique_ptr<ZephraServerThread> server;
     QProcess tavik;
     RequestClient ctrl;
 };

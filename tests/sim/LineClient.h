@@ -1,5 +1,7 @@
 #pragma once
 
+#include "process/ChildProcess.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTcpSocket>
@@ -53,15 +55,4 @@ inline bool writeTextFile(const QString& name, const QByteArray& content)
 {
     QFile f(name);
     return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
-
-// Ends a program a test started: politely first, then for sure.
-inline void stopProcess(QProcess& p, int waitMs = LineClient::waitMs)
-{
-    if (p.state() == QProcess::NotRunning) return;
-    p.terminate();
-    if (!p.waitForFinished(waitMs)) {
-        p.kill();
-        p.waitForFinished(waitMs);
-    }
 }

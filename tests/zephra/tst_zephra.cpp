@@ -1,5 +1,5 @@
 #include "sim/LineClient.h"
-#include "sim/StandInServer.h"
+#include "sim/server/ZephraServerThread.h"
 #include "zephra/History.h"
 #include "zephra/Zephra.h"
 
@@ -87,7 +87,7 @@ private slots:
         QVERIFY(writeTextFile("server.keys", "alpha\nbe ta\ngamma\n") &&
                 writeTextFile("three.keys", "alpha\n  beta  \ngamma\n"));
         QVERIFY(writeTextFile("empty.keys", ""));
-        StandInServer missing(standInConfig("missing.keys", 0));
+        ZephraServerThread missing(standInConfig("missing.keys", 0));
         QVERIFY(!missing.started);
         QVERIFY2(missing.error.contains("missing.keys"), qPrintable(missing.error));
     }
@@ -137,7 +137,7 @@ private slots:
     void logsInWithTheConnectButton()
     {
         QVERIFY(writeTextFile("Tavik.key", "alpha\r\n be  ta \r\ngamma\r\n"));
-        StandInServer server(standInConfig("server.keys", 7));
+        ZephraServerThread server(standInConfig("server.keys", 7));
         QVERIFY2(server.started, qPrintable(server.error));
         Client c(server.port);
         QSignalSpy ready(&c.zephra, &Zephra::zephraIsReady);
@@ -175,11 +175,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(waitsAtTheCap(c), waitMs);
         QCOMPARE(c.looks(), (QStringList{"Retrying", "background-color: rgb(255, 192, 192);", "Disconnect",
                                          "background-color: rgb(255, 255, 128);"}));
-        auto server = std::make_unique<StandInServer>(config);
+        auto server = std::make_unique<ZephraServerThread>(config);
         QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, waitMs);
         server.reset();
         QTRY_VERIFY_WITH_TIMEOUT(c.logs.count(down) == 2 && waitsAtTheCap(c), waitMs);
-        server = std::make_unique<StandInServer>(config);
+        server = std::make_unique<ZephraServerThread>(config);
         QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 2, waitMs);
         QCOMPARE(c.logs, QStringList({down, "Connected To Zephra", lost, down, "Connected To Zephra"}));
         LineClient ctrl;
@@ -214,7 +214,7 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QStringList, keySteps);
         QVERIFY(writeTextFile("Tavik.key", "k\n"));
-        StandInServer refusing(standInConfig("server.keys", 0, 1000));
+        ZephraServerThread refusing(standInConfig("server.keys", 0, 1000));
         QTcpServer fake; // takes connections and says nothing, or lets in and closes at once
         QVERIFY(fake.listen(QHostAddress::LocalHost));
         QObject::connect(&fake, &QTcpServer::newConnection, [&]() {
@@ -277,7 +277,7 @@ private slots:
     // The stand-in server itself.
     void relaysRequestsAnswersAndEvents()
     {
-        StandInServer server(standInConfig("three.keys", 7));
+        ZephraServerThread server(standInConfig("three.keys", 7));
         QVERIFY2(server.started, qPrintable(server.error));
         LineClient a, b, c;
         QVERIFY(a.open(server.port) && b.open(server.port) && c.open(server.port));
@@ -314,7 +314,7 @@ private slots:
                                   "empty.keys|0|ctrl1 |" + wrong,
                                   "three.keys|0|ctrl1>Tavik Hello|System>? Er: Log-in needs \"name key\""};
         for (const QString& row : rows) {
-            StandInServer server(standInConfig(row.section('|', 0, 0), row.section('|', 1, 1).toInt()));
+            ZephraServerThread server(standInConfig(row.section('|', 0, 0), row.section('|', 1, 1).toInt()));
             LineClient a;
             QVERIFY(a.open(server.port));
             QCOMPARE(a.readLine(), row.section('|', 1, 1).toLatin1() + '\n');
@@ -322,7 +322,7 @@ private slots:
             QCOMPARE(a.readLine(), row.section('|', 3).toLatin1() + '\n');
             QVERIFY(row.contains("Ok:") || (a.closedByPeer() && a.socket.readAll().isEmpty()));
         }
-        StandInServer server(standInConfig("three.keys", 0, 200));
+        ZephraServerThread server(standInConfig("three.keys", 0, 200));
         LineClient silent;
         QVERIFY(silent.open(server.port));
         QCOMPARE(silent.readLine(), QByteArray("0\n"));
@@ -332,7 +332,7 @@ private slots:
 
     void keepsTheFirstOwnerOfAName()
     {
-        StandInServer server(standInConfig("three.keys", 0));
+        ZephraServerThread server(standInConfig("three.keys", 0));
         LineClient first, second, other, third;
         QVERIFY(first.open(server.port) && first.logIn("Tavik", "alpha"));
         QVERIFY(second.open(server.port));

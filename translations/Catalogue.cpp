@@ -1,4 +1,4 @@
-#include "app/Catalogue.h"
+#include "translations/Catalogue.h"
 
 #include <QCoreApplication>
 #include <QTranslator>

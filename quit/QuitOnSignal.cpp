@@ -1,4 +1,4 @@
-#include "app/QuitOnSignal.h"
+#include "quit/QuitOnSignal.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

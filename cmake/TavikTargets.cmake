@@ -1,0 +1,121 @@
+# How every folder builds: one library (or two, the second over the first) per folder, each
+# linking what the folder's README names on its "Uses:" line, and folders added in
+# dependency order. The build checks these rules, so they are not only written down.
+
+# A program that links every object of one Core-only library and nothing but what it uses:
+# a widget or a socket used there is an undefined symbol, in every build.
+set(TAVIK_LINK_CHECK_MAIN ${PROJECT_BINARY_DIR}/link-check-main.cpp)
+file(WRITE ${TAVIK_LINK_CHECK_MAIN} "int main() { return 0; }\n")
+
+# Links `name` to `uses`, each of which must already exist: a folder is added after the
+# folders it uses, so a cycle cannot be written.
+function(tavik_link name)
+  foreach(use IN LISTS ARGN)
+    if(NOT TARGET ${use})
+      message(FATAL_ERROR "${name} uses ${use}, which is not built yet: add its folder first")
+    endif()
+  endforeach()
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# tavik_core_library(NAME SOURCES files... USES libraries...)
+# Plain functions and data over Qt Core: it may use Qt Core and other Core-only libraries
+# only, which tests and fuzz targets of its functions then link alone.
+function(tavik_core_library name)
+  cmake_parse_arguments(arg "" "" "SOURCES;USES" ${ARGN})
+  foreach(use IN LISTS arg_USES)
+    set(core FALSE)
+    if(TARGET ${use})
+      get_target_property(core ${use} TAVIK_CORE_ONLY)
+    endif()
+    if(NOT use STREQUAL "Qt5::Core" AND NOT core)
+      message(FATAL_ERROR "${name} is Qt Core only: it may not use ${use}")
+    endif()
+  endforeach()
+  add_library(${name} STATIC ${arg_SOURCES})
+  set_target_properties(${name} PROPERTIES TAVIK_CORE_ONLY TRUE)
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  tavik_link(${name} ${arg_USES})
+  if(TAVIK_FUZZ)
+    # Coverage feedback for the fuzzer; the programs linking it ignore it.
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
+  add_executable(${name}-link-check ${TAVIK_LINK_CHECK_MAIN})
+  set_target_properties(${name}-link-check PROPERTIES AUTOMOC OFF AUTORCC OFF)
+  target_link_libraries(${name}-link-check PRIVATE -Wl,--whole-archive ${name} -Wl,--no-whole-archive)
+endfunction()
+
+# tavik_library(NAME SOURCES files... [FORMS names...] USES libraries...)
+# Widgets and sockets. FORMS are designer files of forms/ (without ".ui"): their ui_*.h are
+# generated into this folder's build folder, which users of the library include from.
+function(tavik_library name)
+  cmake_parse_arguments(arg "" "" "SOURCES;FORMS;USES" ${ARGN})
+  set(forms)
+  foreach(form IN LISTS arg_FORMS)
+    list(APPEND forms ${PROJECT_SOURCE_DIR}/forms/${form}.ui)
+  endforeach()
+  set(headers)
+  if(forms)
+    qt5_wrap_ui(headers ${forms})
+  endif()
+  add_library(${name} STATIC ${arg_SOURCES} ${forms} ${headers})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR})
+  tavik_link(${name} ${arg_USES})
+endfunction()
+
+# tavik_program(NAME SOURCES files... USES libraries...)
+function(tavik_program name)
+  cmake_parse_arguments(arg "" "" "SOURCES;USES" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  tavik_link(${name} ${arg_USES})
+endfunction()
+
+# Fails the configuration when the folder's README does not name, in backquotes on its
+# "Uses:" paragraph, exactly what the folder's targets link from outside the folder. Call it
+# at the end of the folder's CMakeLists.txt.
+function(tavik_check_uses)
+  get_directory_property(targets BUILDSYSTEM_TARGETS)
+  set(links)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "UTILITY" OR target MATCHES "-link-check$")
+      continue()
+    endif()
+    get_target_property(linked ${target} LINK_LIBRARIES)
+    foreach(item IN LISTS linked)
+      if(TARGET ${item} AND NOT item IN_LIST targets)
+        list(APPEND links ${item})
+      endif()
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES links)
+  list(SORT links)
+
+  set(readme ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
+  if(NOT EXISTS ${readme})
+    message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR} has no README.md")
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${readme})
+  file(READ ${readme} text)
+  string(REGEX MATCH "(^|\n)Uses:[^\n]*(\n[^\n]+)*" paragraph "${text}")
+  if(NOT paragraph)
+    message(FATAL_ERROR "${readme} has no \"Uses:\" paragraph")
+  endif()
+  string(REGEX MATCHALL "`[^`]+`" quoted "${paragraph}")
+  set(named)
+  foreach(word IN LISTS quoted)
+    string(REPLACE "`" "" word "${word}")
+    if(NOT word IN_LIST targets)
+      list(APPEND named ${word})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES named)
+  list(SORT named)
+  if(NOT "${named}" STREQUAL "${links}")
+    string(REPLACE ";" " " links "${links}")
+    string(REPLACE ";" " " named "${named}")
+    message(FATAL_ERROR "${readme}: the \"Uses:\" paragraph names [${named}], "
+                        "but the folder links [${links}]")
+  endif()
+endfunction()

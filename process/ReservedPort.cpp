@@ -1,0 +1,8 @@
+#include "process/ReservedPort.h"
+
+#include <QHostAddress>
+
+ReservedPort::ReservedPort()
+{
+    socket.bind(QHostAddress(QHostAddress::LocalHost), 0, QAbstractSocket::ReuseAddressHint);
+}
