@@ -35,6 +35,9 @@ public:
     const VexDAs& dspGroup() const { return vexDAs; }
     const QVector<ChannelRef>& channelList() const { return channels; }
     DspSettingCtrl& settings() { return settingCtrl; }
+    // The port the data link listens on, the configured one while it does not: configured 0,
+    // the system picks a free port, which GetDataLinkCh then tells.
+    int dataLinkPortInUse() const;
 
 signals:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));

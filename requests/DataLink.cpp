@@ -156,9 +156,14 @@ void Body::dataLinkDisconnected()
     acceptDataLinks();
 }
 
+int Body::dataLinkPortInUse() const
+{
+    return dataLinkServer.isListening() ? dataLinkServer.serverPort() : dataLinkPort;
+}
+
 void Body::askGetDataLinkCh(AMsg msg)
 {
-    const QString text = QString("%1 %2").arg(dataLinkIp).arg(dataLinkPort);
+    const QString text = QString("%1 %2").arg(dataLinkIp).arg(dataLinkPortInUse());
     emit log(QString("Ans to Get Data Link Ch as [%1]").arg(text));
     zephra->sendAnswer(msg, text);
 }
