@@ -1,7 +1,7 @@
 #include "app/Body.h"
 #include "config/ConfigStore.h"
 #include "dsp/VexDA.h"
-#include "sim/EmulatedUnits.h"
+#include "tests/support/EmulatedUnits.h"
 #include "translations/Catalogue.h"
 #include "widgets/StyleSheets.h"
 

@@ -1,4 +1,4 @@
-#include "sim/LineClient.h"
+#include "tests/support/LineClient.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,7 +1,7 @@
 #include "dsp/DspReg.h"
 #include "hv/VexHv.h"
-#include "sim/EmulatedUnits.h"
 #include "sim/units/UnitAddresses.h"
+#include "tests/support/EmulatedUnits.h"
 #include "widgets/StyleSheets.h"
 
 #include <QtTest>

@@ -1,8 +1,8 @@
 #include "dsp/McaBlock.h"
 #include "monitor/DataLinkClient.h"
 #include "monitor/ServerLink.h"
-#include "sim/LineClient.h"
 #include "sim/server/ZephraServerThread.h"
+#include "tests/support/LineClient.h"
 
 #include <QTcpServer>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "requests/RequestRig.h"
+#include "tests/support/RequestRig.h"
 
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"

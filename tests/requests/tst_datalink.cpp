@@ -1,4 +1,4 @@
-#include "RequestRig.h"
+#include "tests/support/RequestRig.h"
 
 #include "app/Body.h"
 #include "config/ConfigStore.h"

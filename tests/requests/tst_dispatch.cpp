@@ -1,4 +1,4 @@
-#include "RequestRig.h"
+#include "tests/support/RequestRig.h"
 
 #include <QtTest>
 

@@ -2,7 +2,7 @@
 #include "config/ConfigStore.h"
 #include "dsp/DspReg.h"
 #include "dsp/VexDA.h"
-#include "requests/RequestRig.h"
+#include "tests/support/RequestRig.h"
 #include "widgets/LogArea.h"
 
 #include <QTextEdit>

@@ -1,4 +1,4 @@
-#include "requests/RequestRig.h"
+#include "tests/support/RequestRig.h"
 
 #include "dsp/DspReg.h"
 #include "dsp/VexDA.h"

@@ -1,8 +1,8 @@
-#include "RegisterClient.h"
 #include "sim/units/HvSupply.h"
 #include "sim/units/MeasurementModel.h"
 #include "sim/units/UnitAddresses.h"
 #include "sim/units/UnitEmulatorThread.h"
+#include "tests/support/RegisterClient.h"
 
 #include <QProcess>
 #include <QRegularExpression>

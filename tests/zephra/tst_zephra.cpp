@@ -1,5 +1,5 @@
-#include "sim/LineClient.h"
 #include "sim/server/ZephraServerThread.h"
+#include "tests/support/LineClient.h"
 #include "zephra/History.h"
 #include "zephra/Zephra.h"
 

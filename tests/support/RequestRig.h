@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sim/EmulatedUnits.h"
-#include "sim/LineClient.h"
 #include "sim/server/ZephraServerThread.h"
+#include "tests/support/EmulatedUnits.h"
+#include "tests/support/LineClient.h"
 
 #include <QTemporaryDir>
 #include <QtEndian>
