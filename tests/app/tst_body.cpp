@@ -2,6 +2,7 @@
 #include "config/ConfigStore.h"
 #include "dsp/VexDA.h"
 #include "tests/support/EmulatedUnits.h"
+#include "tests/support/UnitRequest.h"
 #include "translations/Catalogue.h"
 #include "widgets/StyleSheets.h"
 
@@ -119,9 +120,10 @@ private slots:
 
             // The largest measuring time, word by word and twice, then no data transfer delay;
             // the settings read-out follows.
-            const QByteArray largest = "ff800702b40000160fffff800702b4000018ffffff800702b400001affff";
-            const QByteArray setUp = largest + largest + "ff8007040000000800000000";
-            QCOMPARE(emu->requests(1).join().toHex().left(setUp.size()), setUp);
+            const QStringList largest{"write b4000016 x2 id7 = fff", "write b4000018 x2 id7 = ffff",
+                                      "write b400001a x2 id7 = ffff"};
+            QCOMPARE(requestTexts(emu->requests(1)).mid(0, 7),
+                     largest + largest + QStringList("write 00000008 x4 id7 = 0"));
 
             // The emulate box follows the key and drives every unit.
             auto* box = body.findChild<QCheckBox*>("EmulateSignal");

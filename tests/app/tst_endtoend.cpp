@@ -1,3 +1,4 @@
+#include "process/ChildProcess.h"
 #include "tests/support/LineClient.h"
 
 #include <QTemporaryDir>
@@ -15,14 +16,14 @@ class TestEndToEnd : public QObject
     static constexpr int loginWithinMs = 15000;
     QTemporaryDir dir;
 
-    static QString exe(const char* var) { return qEnvironmentVariable(var); }
+    static QString tavikExe() { return builtProgram("../tavik", "TAVIK_EXE"); }
 
     // Runs the client once; its standard output.
     QByteArray ask(quint16 port, const QStringList& args, const QByteArray& input = QByteArray())
     {
         QProcess client;
         client.setWorkingDirectory(dir.path());
-        client.start(exe("ZEPHRA_CLIENT_EXE"),
+        client.start(builtProgram("../sim/client/zephra-client", "ZEPHRA_CLIENT_EXE"),
                      QStringList{"--port", QString::number(port), "--wait", QString::number(clientWaitMs)} +
                          args);
         client.write(input);
@@ -42,9 +43,8 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             programs[i].setWorkingDirectory(dir.path());
             programs[i].setReadChannel(QProcess::StandardError);
-            programs[i].start(exe("TAVIK_EXE"),
-                              QStringList{"-platform", "offscreen"} +
-                                  runs[i].section('|', 0, 0).split(' ', Qt::SkipEmptyParts));
+            programs[i].start(tavikExe(), QStringList{"-platform", "offscreen"} +
+                                              runs[i].section('|', 0, 0).split(' ', Qt::SkipEmptyParts));
         }
         for (QProcess& p : programs)
             QTRY_VERIFY_WITH_TIMEOUT(p.peek(4096).contains("config"), waitMs);
@@ -65,7 +65,8 @@ private slots:
         QVERIFY(writeTextFile(dir.filePath("tav.key"), "first\nsecond\nthird\n"));
         QProcess server, tavik;
         server.setWorkingDirectory(dir.path());
-        server.start(exe("ZEPHRA_SERVER_EXE"), {"--port", "0", "--keys", "zephra.keys"});
+        server.start(builtProgram("../sim/server/zephra-server", "ZEPHRA_SERVER_EXE"),
+                     {"--port", "0", "--keys", "zephra.keys"});
         QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), waitMs);
         const QList<QByteArray> words = server.readLine().trimmed().split(' ');
         QVERIFY(words.size() == 3 && words[0] == "listening");
@@ -77,7 +78,7 @@ private slots:
                 .arg(port)
                 .toLatin1()));
         tavik.setWorkingDirectory(dir.path());
-        tavik.start(exe("TAVIK_EXE"), {"-platform", "offscreen", "-e"});
+        tavik.start(tavikExe(), {"-platform", "offscreen", "-e"});
         QVERIFY(tavik.waitForStarted(waitMs));
 
         const QByteArray hello = "Tav2>ctrl1 @Hello Hello! I am Tav2. Nice to meet you!\n";

@@ -1,11 +1,9 @@
+#include "tests/support/RegisterClient.h"
 #include "tests/support/RequestRig.h"
 
 #include <QRandomGenerator>
-#include <QTcpServer>
 #include <QUdpSocket>
 #include <QtTest>
-
-namespace A = UnitAddresses;
 
 // Faults of the units, the server and the consumer, and garbage on every socket, against the
 // real program: after each, every request has been answered exactly once, no register was
@@ -22,13 +20,10 @@ class TestFaults : public QObject
 private slots:
     void initTestCase()
     {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        linkPort = probe.serverPort();
-        probe.close();
-        rig.extraConfig = QString("DATA_LINK_CH_IP 127.0.0.1\nDATA_LINK_CH_PORT %1\n").arg(linkPort);
+        rig.extraConfig = TavikRig::freeDataLink;
         const QString error = rig.startWithUnits("127.0.74.2", {"1 1 0 0", "1 0 0 0"}, true);
         QVERIFY2(error.isEmpty(), qPrintable(error));
+        linkPort = rig.dataLinkPort();
     }
 
     // SIGTERM ends the program through its event loop: a normal exit, not a kill.
@@ -104,7 +99,7 @@ private slots:
             const quint16 port = rig.emu->lastSenderPort(0);
             for (int size : {0, 3, 9, 10, 11, 65000})
                 forger.writeDatagram(QByteArray(size, char(0xC8)), QHostAddress::LocalHost, port);
-            forger.writeDatagram(QByteArray::fromHex("ffc80602b40000107777"), QHostAddress::LocalHost, port);
+            forger.writeDatagram(RegisterClient::answer(A::mode, 2, 0x7777), QHostAddress::LocalHost, port);
         });
         poll.start(5);
         QCOMPARE(rig.ctrl.ask("Status Mode", "dsp1"), QString("Mode 4 0x4"));

@@ -8,8 +8,6 @@
 #include <QTextEdit>
 #include <QtTest>
 
-namespace A = UnitAddresses;
-
 // Units that answer wrongly, trickle their histograms, drop or refuse their data link, or stay
 // silent at start-up: the program answers once, never with stale or misread numbers, does
 // not stall, and tries a unit again as soon as a request needs it.

@@ -1,15 +1,12 @@
-#include "consumer/TransferFramer.h"
-#include "dsp/McaBlock.h"
 #include "monitor/MonitorModel.h"
 #include "monitor/MonitorOptions.h"
 
 #include <QtTest>
 
 using McaTransfer::Block;
-using MonitorAnswers::Roi;
 
-// The monitor's pieces that need no socket: the framing of the link's bytes, the answers it
-// reads, the ROI sums and measurement number of the model, and where an option comes from.
+// The monitor's pieces that need no socket: the ROI sums and measurement number of the
+// model, and where an option comes from.
 class TestMonitorParts : public QObject
 {
     Q_OBJECT
@@ -25,71 +22,6 @@ class TestMonitorParts : public QObject
     }
 
 private slots:
-    void framerCutsTransfersAcrossPieces()
-    {
-        McaBlock one;
-        one.writeHead(2, true, 1, 1, 0);
-        const QByteArray stream = one.bytes().repeated(5) + "tail";
-        TransferFramer framer(2);
-        QList<QByteArray> done;
-        for (int at = 0; at < stream.size(); at += 7000)
-            QVERIFY(framer.append(stream.mid(at, 7000), done));
-        QCOMPARE(done, (QList<QByteArray>{one.bytes().repeated(2), one.bytes().repeated(2)}));
-        QCOMPARE(framer.takeHeld(), one.bytes() + "tail");
-
-        // Without a block count nothing is cut; more than the cap is dropped whole.
-        TransferFramer paused;
-        QByteArray most(TransferFramer::maxBlocks * McaTransfer::blockSize, 'x');
-        QVERIFY(paused.append(most, done));
-        QVERIFY(!paused.append("y", done));
-        QCOMPARE(paused.heldBytes(), 0);
-        QCOMPARE(done.size(), 2);
-    }
-
-    void roisAnswer_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("elements");
-        QTest::newRow("two elements") << "0 2047 -5 99999" << true << 2;
-        QTest::newRow("none") << "" << true << 0;
-        QTest::newRow("odd count") << "0 2047 5" << false << 0;
-        QTest::newRow("no number") << "0 x" << false << 0;
-        QTest::newRow("error text") << "Er: Unknown node [Tavik]" << false << 0;
-        QTest::newRow("too many") << QString("1 2 ").repeated(257).trimmed() << false << 0;
-    }
-    void roisAnswer()
-    {
-        QFETCH(QString, answer);
-        QVector<Roi> rois;
-        QTEST(MonitorAnswers::parseRois(answer.split(' ', Qt::SkipEmptyParts), &rois), "ok");
-        QTEST(rois.size(), "elements");
-    }
-
-    void dataLinkChAnswer_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("reached"); // empty: refused
-        QTest::newRow("default") << "localhost 6058"
-                                 << "localhost:6058";
-        QTest::newRow("every interface") << "0.0.0.0 7000"
-                                         << "server:7000";
-        QTest::newRow("port 0") << "127.0.0.1 0"
-                                << "";
-        QTest::newRow("port too big") << "127.0.0.1 65536"
-                                      << "";
-        QTest::newRow("no port") << "127.0.0.1"
-                                 << "";
-    }
-    void dataLinkChAnswer()
-    {
-        QFETCH(QString, answer);
-        QString host;
-        quint16 port = 0;
-        const bool ok = MonitorAnswers::parseDataLinkCh(answer.split(' '), "server", &host, &port);
-        QTEST(ok ? QString("%1:%2").arg(host).arg(port) : QString(), "reached");
-    }
-
     // The sum counts both ends, as GetValues does, and only bins that exist.
     void roiSumsAndNames()
     {

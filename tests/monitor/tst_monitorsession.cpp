@@ -1,18 +1,14 @@
-#include "tests/support/RequestRig.h"
-
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/MonitorWindow.h"
 #include "monitor/ServerLink.h"
 #include "sim/datalink/DataLinkConsumer.h"
+#include "tests/support/RequestRig.h"
 
 #include <QImage>
-#include <QTcpServer>
 #include <QtTest>
 #include <qwt_plot_marker.h>
-
-namespace A = UnitAddresses;
 
 // The monitor's session in this process against the real program, the stand-in server and
 // two emulated units: the transfers the program writes, the request cycle and its "Ack",
@@ -31,16 +27,14 @@ class TestMonitorSession : public QObject
 
     QString startTavik()
     {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        linkPort = probe.serverPort();
-        probe.close();
         rig = std::make_unique<TavikRig>();
-        rig->extraConfig = QString("DATA_LINK_CH_IP 127.0.0.1\nDATA_LINK_CH_PORT %1\n").arg(linkPort);
+        rig->extraConfig = TavikRig::freeDataLink;
         const QString error = rig->startUnits("127.0.68.2", 2);
         if (!error.isEmpty()) return error;
         vexda = QStringList{"dsp1 " + rig->unitIp(0) + " 1 1 0 0", "dsp2 " + rig->unitIp(1) + " 0 0 1 1"};
-        return rig->startTavik(vexda);
+        const QString started = rig->startTavik(vexda);
+        linkPort = started.isEmpty() ? rig->dataLinkPort() : 0;
+        return started;
     }
 
     void startMonitor()

@@ -68,8 +68,6 @@ private slots:
         units[0]->setPresetType(1);
         units[1]->setPresetType(2);
         QCOMPARE(ask("GetPresetType"), QString("1 Er: Preset Types are different. (1 2)"));
-        QCOMPARE(rig.ctrl.asks({"SetPresetType real", "GetPresetType"}), QString("Ok:|1"));
-        QCOMPARE(rig.ctrl.asks({"SetPresetValue 0.5", "GetPresetValue"}), QString("Ok:|0.5"));
     }
 
     void runStopLeavesASnapshotOfTheRun()

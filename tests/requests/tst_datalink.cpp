@@ -1,9 +1,8 @@
-#include "tests/support/RequestRig.h"
-
 #include "app/Body.h"
 #include "config/ConfigStore.h"
 #include "dsp/McaBlock.h"
 #include "sim/datalink/DataLinkConsumer.h"
+#include "tests/support/RequestRig.h"
 #include "widgets/LogArea.h"
 #include "zephra/Command.h"
 
@@ -14,7 +13,6 @@
 
 #include <algorithm>
 
-namespace A = UnitAddresses;
 using Line = QPair<QString, QColor>;
 using Lines = QList<Line>;
 
@@ -34,13 +32,6 @@ class TestDataLink : public QObject
     std::unique_ptr<Body> body;
     quint16 port = 0;
     int logRead = 0;
-
-    static quint16 freePort()
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        return probe.serverPort();
-    }
 
     struct Consumer
     {
@@ -67,16 +58,11 @@ class TestDataLink : public QObject
 
     QString start(bool simpleTrans, const QStringList& flags)
     {
-        port = freePort();
         rig = std::make_unique<TavikRig>();
-        rig->extraConfig = QString("DATA_LINK_CH_IP 127.0.0.1\nDATA_LINK_CH_PORT %1\nSIMPLE_TRANS %2\n")
-                               .arg(port)
-                               .arg(simpleTrans);
-        QStringList lines;
-        QString error = rig->startUnits("127.0.66.2", flags.size());
-        for (int u = 0; u < flags.size() && error.isEmpty(); ++u)
-            lines << QString("dsp%1 %2 %3").arg(u + 1).arg(rig->unitIp(u), flags.at(u));
-        return error.isEmpty() ? rig->startTavik(lines) : error;
+        rig->extraConfig = TavikRig::freeDataLink + QString("SIMPLE_TRANS %1\n").arg(simpleTrans);
+        const QString error = rig->startWithUnits("127.0.66.2", flags);
+        port = error.isEmpty() ? rig->dataLinkPort() : 0;
+        return error;
     }
 
     QString ask(const QString& request) { return rig->ctrl.ask(request); }
@@ -102,6 +88,7 @@ class TestDataLink : public QObject
         for (const QString& line : text.split('\n'))
             configStore.add(line.section(' ', 0, 0), line.section(' ', 1, 1), line.section(' ', 1));
         body = std::make_unique<Body>();
+        port = quint16(body->dataLinkPortInUse());
         logRead = 0;
     }
 
@@ -134,16 +121,6 @@ class TestDataLink : public QObject
     }
 
 private slots:
-    // The checks that no transfer of the program can fail (bin count and short tails fail in
-    // the tests of transfers).
-    void consumerChecksEveryBlock()
-    {
-        McaBlock b;
-        b.writeHead(4, false, qQNaN(), -0.5, 0);
-        QCOMPARE(McaTransfer::readTransfer(b.bytes()).faults,
-                 QStringList{"block 0: channel 4, not 0-3; real time nan; live time -0.5"});
-    }
-
     void cleanup()
     {
         if (rig) QVERIFY(rig->tavikRunning());
@@ -276,13 +253,11 @@ private slots:
         QTest::addColumn<QString>("ip");
         QTest::addColumn<QString>("portText");
         QTest::addColumn<bool>("listening");
-        port = freePort();
-        const QString p = QString::number(port);
-        QTest::newRow("localhost") << "localhost" << p << true;
-        QTest::newRow("literal") << "127.0.0.1" << p << true;
-        QTest::newRow("no such host") << "no-such-host.invalid" << p << false;
-        QTest::newRow("empty") << "" << p << false;
-        QTest::newRow("port out of range") << "127.0.0.1" << QString::number(65536 + port) << false;
+        QTest::newRow("localhost") << QString("localhost") << QString("0") << true;
+        QTest::newRow("literal") << QString("127.0.0.1") << QString("0") << true;
+        QTest::newRow("no such host") << QString("no-such-host.invalid") << QString("0") << false;
+        QTest::newRow("empty") << QString() << QString("0") << false;
+        QTest::newRow("port out of range") << QString("127.0.0.1") << QString("65536") << false;
     }
     void listensOnLoopbackOrNowhere()
     {
@@ -290,7 +265,7 @@ private slots:
         QFETCH(QString, portText);
         QFETCH(bool, listening);
         makeBody(ip, portText, "1");
-        QCOMPARE(canConnect("127.0.0.1", port), listening);
+        QCOMPARE(port != 0 && canConnect("127.0.0.1", port), listening);
         QVERIFY(!canConnect("127.0.0.5", port)); // never wider than the loopback address
         Lines refusals;
         for (const Line& l : takeLog())
@@ -302,8 +277,7 @@ private slots:
 
     void eventDrivenTable()
     {
-        port = freePort();
-        makeBody("127.0.0.1", QString::number(port), "0");
+        makeBody("127.0.0.1", "0", "0");
         body->askGetMCAs(AMsg()); // no consumer yet: sent once one connects
         QTcpSocket s;
         s.connectToHost("127.0.0.1", port);

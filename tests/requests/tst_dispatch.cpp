@@ -129,7 +129,7 @@ private slots:
         rig->emu->pinReg(0, channelAddress(A::fTotalCount2, 1), 0xBEEF);
         rig->takeRequests(0);
         QCOMPARE(ask1("Status Mode 2"), QString("Mode 2 4660 0x1234")); // unit-wide: no offset
-        QCOMPARE(rig->takeRequests(0), QList<QByteArray>{QByteArray::fromHex("FFC00602B4000010")});
+        QCOMPARE(requestTexts(rig->takeRequests(0)), QStringList("read b4000010 x2 id6"));
         // The channel is held to 0-3; without one the key's own address.
         QCOMPARE(ask1("Status CoarseGain 9"), QString("CoarseGain 3 77 0x4d"));
         QCOMPARE(onlyRequest(0).address, channelAddress(coarseGain, 3));
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(rig->takeRequests(0).size(), 0);
 
         QCOMPARE(ask1("SetConfig CoarseGain 9 70000"), QString("CoarseGain 3 4464 0x1170"));
-        QCOMPARE(rig->takeRequests(0), QList<QByteArray>{QByteArray::fromHex("FF800702B40008001170")});
+        QCOMPARE(requestTexts(rig->takeRequests(0)), QStringList("write b4000800 x2 id7 = 1170"));
         QCOMPARE(ask1("SetConfig CoarseGain 0x10001"), QString("CoarseGain 1 0x1"));
         QCOMPARE(onlyRequest(0).address, coarseGain);
         QCOMPARE(asks1({"SetConfig Mode", "SetConfig Mode 2 7"}), QString("Mode 0 0x0|Mode 2 7 0x7"));

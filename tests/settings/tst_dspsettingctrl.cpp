@@ -10,8 +10,6 @@
 
 #include <sys/stat.h>
 
-namespace A = UnitAddresses;
-
 // The editor in this process over two emulated units (read-out, rows and marks, loaded
 // values, Copy Loaded, Write Back, the composite views, a unit that does not answer), and
 // the start-up dump and recover of the real program.
@@ -121,7 +119,7 @@ private slots:
         redLines.clear();
         ctrl->recover(file("12\nDSP0 Mode stray\nDSP5 Mode : 0 b4000010 1\n# x\nDSP0 Mode : 0 b4000010 6\n" +
                            QByteArray("DSP1 Mode : 0 b4000010 1\n").repeated(10)));
-        QCOMPARE(emu->requests(0), QList<QByteArray>{QByteArray::fromHex("ff800702b40000100006")});
+        QCOMPARE(requestTexts(emu->requests(0)), QStringList("write b4000010 x2 id7 = 6"));
         QCOMPARE(emu->requests(1).size(), 5);
         QCOMPARE(redLines, QStringList({"Not written: DSP0 [00000000] no register at this address (line 1)",
                                         "Not written: DSP0 [000000de] no register at this address (line 2)",

@@ -1,3 +1,4 @@
+#include "process/ChildProcess.h"
 #include "sim/units/HvSupply.h"
 #include "sim/units/MeasurementModel.h"
 #include "sim/units/UnitAddresses.h"
@@ -269,7 +270,7 @@ private slots:
     void emulatorProgram()
     {
         emu.reset();
-        const QString exe = qEnvironmentVariable("UNIT_EMULATOR_EXE");
+        const QString exe = builtProgram("../sim/units/unit-emulator", "UNIT_EMULATOR_EXE");
         QProcess p;
         p.start(exe, {"--dsp", "1", "--hv", "--first-address", "127.0.23.2", "--seed", "5"});
         QCOMPARE(console(p), QString("dsp0 127.0.23.2"));
@@ -298,6 +299,7 @@ private slots:
         stays.start(exe, {"--first-address", "127.0.23.10"});
         stays.closeWriteChannel(); // the end of input is no quit
         QVERIFY(!stays.waitForFinished(RegisterClient::silenceMs));
+        stopProcess(stays);
 
         // Options: --exit-on-eof; a wrong count; a port already taken on the unit's address.
         QUdpSocket taken;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "process/ChildProcess.h"
-
+#include <QByteArray>
 #include <QFile>
-#include <QProcess>
+#include <QString>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -20,20 +19,17 @@ public:
         return QTest::qWaitFor([this]() { return socket.state() == QAbstractSocket::ConnectedState; },
                                waitMs);
     }
-
     // The next line with its line end; empty when none arrived in time.
     QByteArray readLine(int timeoutMs = waitMs)
     {
         return QTest::qWaitFor([this]() { return socket.canReadLine(); }, timeoutMs) ? socket.readLine()
                                                                                      : QByteArray();
     }
-
     void send(const QByteArray& bytes)
     {
         socket.write(bytes);
         socket.flush();
     }
-
     // Reads the challenge and answers it; true when the server accepted.
     bool logIn(const QByteArray& name, const QByteArray& key)
     {
@@ -41,7 +37,6 @@ public:
         send(name + ' ' + key + '\n');
         return readLine().startsWith("System>" + name + " Ok:");
     }
-
     bool closedByPeer()
     {
         return QTest::qWaitFor([this]() { return socket.state() == QAbstractSocket::UnconnectedState; },

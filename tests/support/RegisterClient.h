@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDeadlineTimer>
+#include <QHostAddress>
 #include <QTcpSocket>
 #include <QUdpSocket>
 #include <QtEndian>
@@ -26,6 +28,13 @@ public:
         qToBigEndian(value, d + 8);
         QByteArray r(reinterpret_cast<char*>(d), 8);
         return write ? r + QByteArray(reinterpret_cast<char*>(d) + 16 - length, length) : r;
+    }
+    // A unit's answer to a read request: the head with the reply flag, then the value.
+    static QByteArray answer(quint32 address, int length, quint64 value)
+    {
+        QByteArray a = request(address, length, true, value);
+        a[1] = char(0xC8);
+        return a;
     }
 
     // The next datagram within timeoutMs, or an empty array.
