@@ -118,7 +118,7 @@ private:
     QColor rcvLogColor;
     DspSettingCtrl settingCtrl; // a window of its own
     Zephra* zephra = nullptr;
-    QTcpServer dataLinkServer;
+    QTcpServer dataLinkServer{this}; // a child of the window, as is the link it accepts
     QTcpSocket* dataLink = nullptr;
     QDataStream* dataLinkStream = nullptr;
     QString dataLinkIp;

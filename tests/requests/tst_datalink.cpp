@@ -283,9 +283,11 @@ private slots:
         s.connectToHost("127.0.0.1", port);
         QCOMPARE(transferOn(s).size(), 2 * block);
         QVERIFY(takeLog().contains({"2: after reconnect DataLink send data again", red}));
+        // Two reads, not one: the program's end of the link has read "Ac" before "k" is sent
+        // (its own handler was connected first).
+        QSignalSpy read(body->findChild<QTcpServer*>()->findChild<QTcpSocket*>(), &QTcpSocket::readyRead);
         s.write("Ac");
-        s.flush();
-        QTest::qWait(100); // two reads, not one
+        QVERIFY(read.wait(waitMs));
         s.write("k");
         const Line ackInTrans("2: in data trans : Rcv Ack ==> Normal end of Data Transfer", blue);
         QCOMPARE(takeLog(1), Lines{ackInTrans});
