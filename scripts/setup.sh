@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build needs (Debian 12 packages) and builds into build/.
-# Safe to run again: it installs only what is missing and rebuilds only what changed.
+# Installs what the build needs (Debian 12 packages) and configures build/; the callers
+# build what they need. Safe to run again: it installs only what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,4 +28,3 @@ if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build --parallel "$(nproc)"

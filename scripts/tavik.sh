@@ -5,6 +5,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh" fonts-noto-cjk
+cmake --build "$here/build" --parallel "$(nproc)" --target tavik
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: running offscreen until interrupted (Ctrl+C)."
     exec "$here/build/tavik" -platform offscreen "$@"
