@@ -4,10 +4,6 @@
 
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace RegisterFrame {
 
 static void buildHead(QByteArray& frame, quint32 head, quint32 address, int length, int payload)
@@ -66,20 +62,8 @@ quint64 decodeBigEndian(int n, const QByteArray& bytes)
     return qFromBigEndian<quint64>(wide);
 }
 
-// Every histogram read passes through here: four words at a time where the processor has
-// vector registers (the toolkit's own loop and the compiler's take one word at a time).
 void decodeBigEndianWords(const char* bytes, int count, quint32* words)
 {
-    int i = 0;
-#ifdef __SSE2__
-    for (; i + 4 <= count; i += 4) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 4 * i));
-        v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8)); // the bytes of each half
-        v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));          // then the halves
-        v = _mm_shufflehi_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(words + i), v);
-    }
-#endif
-    for (; i < count; ++i)
+    for (int i = 0; i < count; ++i)
         words[i] = qFromBigEndian<quint32>(bytes + 4 * i);
 }

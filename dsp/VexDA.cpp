@@ -128,13 +128,10 @@ VexDA::Receipt VexDA::fetchHistogram(int ch, const QDeadlineTimer& deadline)
     // The unit sends the bins to the connections it has when the register is written, so the
     // link must be up first.
     if (!connectTcpNow(deadline)) return Receipt::NoLink;
-    detachTcpSignals();
     discardTcpInput();
     writeRegister(fixedRegs.histgram, quint64(ch), true, 2);
     tcpBuffer.resize(0);
-    const Receipt got = receiveHistogram(deadline);
-    attachTcpSignals();
-    return got;
+    return receiveHistogram(deadline);
 }
 
 VexDA::Receipt VexDA::receiveHistogram(const QDeadlineTimer& deadline)
@@ -144,7 +141,7 @@ VexDA::Receipt VexDA::receiveHistogram(const QDeadlineTimer& deadline)
         // Data may already sit in the socket's buffer, which a wait would not report.
         if (tcpSocket.bytesAvailable() == 0) {
             const int waitMs = int(qMin<qint64>(histogramChunkTimeoutMs, deadline.remainingTime()));
-            if (waitMs <= 0 || !tcpSocket.waitForReadyRead(waitMs)) {
+            if (!waitForTcpData(waitMs)) {
                 const bool closedBeforeData =
                     tcpBuffer.isEmpty() && tcpSocket.state() != QAbstractSocket::ConnectedState;
                 return closedBeforeData ? Receipt::LinkClosed : Receipt::TimedOut;

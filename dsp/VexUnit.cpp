@@ -3,13 +3,10 @@
 #include "dsp/RegisterFrame.h"
 
 #include <QDeadlineTimer>
+#include <QSignalBlocker>
 #include <QThread>
-#include <QtEndian>
 
-#include <cerrno>
 #include <cstring>
-#include <poll.h>
-#include <sys/socket.h>
 
 quint16 VexUnit::registerPort = 4660;
 quint16 VexUnit::dataPort = 24;
@@ -27,7 +24,9 @@ VexUnit::VexUnit(const QString& name, const QString& ipAddress, QObject* parent)
     setIpAddress(ipAddress);
     tcpIsConnected = false;
     connect(&udpSocket, &QUdpSocket::readyRead, this, &VexUnit::udpDataReady);
-    attachTcpSignals();
+    connect(&tcpSocket, &QTcpSocket::connected, this, &VexUnit::tcpConnected);
+    connect(&tcpSocket, &QTcpSocket::disconnected, this, &VexUnit::tcpDisconnected);
+    connect(&tcpSocket, &QTcpSocket::readyRead, this, &VexUnit::tcpDataReadySignal);
     tcpReopenTimer.setSingleShot(true);
     tcpReopenTimer.setInterval(tcpReopenIntervalMs);
     connect(&tcpReopenTimer, &QTimer::timeout, this, &VexUnit::reopenTcp);
@@ -98,8 +97,6 @@ bool VexUnit::sendRequest(quint32 address, bool waitAnswer, int length)
         parseAnswer(QByteArray()); // as a time-out leaves it
         return false;
     }
-    // The wait reads the descriptor itself and runs no event loop, so the handler of
-    // unsolicited datagrams cannot take the answer meanwhile.
     dropStaleDatagrams();
     udpSocket.writeDatagram(request, hostAddress, registerPort);
     expectedAnswerSize = RegisterFrame::headSize + length;
@@ -126,8 +123,8 @@ void VexUnit::dropStaleDatagrams()
 {
     if (udpSocket.state() != QAbstractSocket::BoundState) return;
     // Bounded: a flood of datagrams must not hold the request before it is sent.
-    for (int n = 0; n < maxStaleDatagrams && takeQueuedDatagram(received); ++n) {
-    }
+    for (int n = 0; n < maxStaleDatagrams && udpSocket.hasPendingDatagrams(); ++n)
+        readDatagramInto(received);
 }
 
 // Reads into a buffer as large as any datagram, which spares asking for the size first.
@@ -138,45 +135,40 @@ void VexUnit::readDatagramInto(QByteArray& datagram)
     datagram.resize(int(qMax<qint64>(size, 0)));
 }
 
-// One queued datagram, or false at once when there is none. Read from the descriptor:
-// asking the socket first whether a datagram is pending, and how large, peeks at it each time.
-bool VexUnit::takeQueuedDatagram(QByteArray& datagram)
+// The one way a call waits for a unit, on either socket. The toolkit emits readyRead from
+// inside the wait (and errorOccurred at its end): held back, so that the handlers of
+// unsolicited data cannot take what the waiting call reads. What they miss of the
+// connection's state is made up for by the caller.
+static bool waitForData(QAbstractSocket& socket, int timeoutMs)
 {
-    datagram.resize(maxDatagramSize);
-    sockaddr_storage from{};
-    socklen_t fromSize = sizeof from;
-    const ssize_t size =
-        ::recvfrom(int(udpSocket.socketDescriptor()), datagram.data(), size_t(maxDatagramSize), MSG_DONTWAIT,
-                   reinterpret_cast<sockaddr*>(&from), &fromSize);
-    datagram.resize(int(qMax<ssize_t>(size, 0)));
-    if (size >= 0) senderAddress.setAddress(reinterpret_cast<const sockaddr*>(&from));
-    return size >= 0;
+    if (timeoutMs <= 0) return false;
+    const QSignalBlocker heldBack(socket);
+    return socket.waitForReadyRead(timeoutMs);
 }
 
-// Sleeps until a datagram is queued or the deadline passes.
-bool VexUnit::waitReadable(const QDeadlineTimer& deadline)
+bool VexUnit::waitForTcpData(int timeoutMs)
 {
-    pollfd p{int(udpSocket.socketDescriptor()), POLLIN, 0};
-    for (;;) {
-        const int n = ::poll(&p, 1, int(qMax<qint64>(deadline.remainingTime(), 0)));
-        if (n >= 0 || errno != EINTR) return n > 0;
-    }
+    const bool arrived = waitForData(tcpSocket, timeoutMs);
+    // A connection lost during the wait would otherwise stay shown as up, and not be re-opened.
+    if (tcpIsConnected && tcpSocket.state() != QAbstractSocket::ConnectedState) tcpDisconnected();
+    return arrived;
 }
 
 bool VexUnit::waitAnswer(int timeoutMs, quint32 address)
 {
     const QDeadlineTimer deadline(timeoutMs);
     // The answer is never there the moment the request has gone: wait first, then read.
-    while (waitReadable(deadline)) {
-        while (takeQueuedDatagram(received)) {
+    while (waitForData(udpSocket, int(deadline.remainingTime()))) {
+        // A wait that ends with data leaves a datagram queued: read without asking first. A
+        // flood of other datagrams ends at the deadline too.
+        do {
+            readDatagramInto(received);
             if (answerFits(received, address)) {
                 unitStat.UDPTimeout->setOk();
                 takeAnswer(received);
                 return true;
             }
-            if (deadline.hasExpired()) break; // a flood of other datagrams ends at the deadline too
-        }
-        if (deadline.hasExpired()) break;
+        } while (!deadline.hasExpired() && udpSocket.hasPendingDatagrams());
     }
     unitLog(QString("Err. Timeout waiting ans from UDP for CMD [%1]").arg(address, 8, 16, QLatin1Char('0')));
     parseAnswer(QByteArray());
@@ -288,20 +280,4 @@ void VexUnit::discardTcpInput()
     if (n <= 0) return;
     unitLog(QString("Something left in TCP read buffer of %1 bytes are discarded").arg(n));
     tcpSocket.read(n);
-}
-
-void VexUnit::attachTcpSignals()
-{
-    connect(&tcpSocket, &QTcpSocket::connected, this, &VexUnit::tcpConnected, Qt::UniqueConnection);
-    connect(&tcpSocket, &QTcpSocket::disconnected, this, &VexUnit::tcpDisconnected, Qt::UniqueConnection);
-    connect(&tcpSocket, &QTcpSocket::readyRead, this, &VexUnit::tcpDataReadySignal, Qt::UniqueConnection);
-    // A connection lost while the signals were detached would otherwise stay shown as up.
-    if (tcpIsConnected && tcpSocket.state() != QAbstractSocket::ConnectedState) tcpDisconnected();
-}
-
-void VexUnit::detachTcpSignals()
-{
-    disconnect(&tcpSocket, &QTcpSocket::connected, this, &VexUnit::tcpConnected);
-    disconnect(&tcpSocket, &QTcpSocket::disconnected, this, &VexUnit::tcpDisconnected);
-    disconnect(&tcpSocket, &QTcpSocket::readyRead, this, &VexUnit::tcpDataReadySignal);
 }

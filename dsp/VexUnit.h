@@ -54,8 +54,6 @@ public:
     // that went wrong cannot be taken for the next one.
     void resyncTcp();
     void discardTcpInput();
-    void attachTcpSignals();
-    void detachTcpSignals();
 
     UnitStat unitStat;
     QString unitName;
@@ -83,14 +81,15 @@ private slots:
 
 protected:
     void unitLog(const QString& msg);
+    // Waits up to timeoutMs for data on the data connection, as waitAnswer does for
+    // datagrams: without letting the handlers of unsolicited data take it.
+    bool waitForTcpData(int timeoutMs);
 
 private:
     bool sendRequest(quint32 address, bool waitAnswer, int length);
     bool answerFits(const QByteArray& datagram, quint32 address) const;
     void dropStaleDatagrams();
     void readDatagramInto(QByteArray& datagram);
-    bool takeQueuedDatagram(QByteArray& datagram);
-    bool waitReadable(const QDeadlineTimer& deadline);
     void takeAnswer(const QByteArray& datagram);
     void decodeLastAnswer();
 

@@ -7,10 +7,6 @@
 #include <cmath>
 #include <limits>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 QString numberText(double value)
 {
     return QString::number(value, 'g', 6);
@@ -106,25 +102,12 @@ int roiBoundFromText(const QString& text)
     return int(v < lowest ? lowest : (v > highest ? highest : v));
 }
 
-// GetValues sums every bin of every channel: four bins at a time where the processor has
-// vector registers, each widened to 64 bits so that no sum wraps.
+// Each bin widened to 64 bits, so that no sum wraps.
 quint64 sumBelowEnd(const quint32* bins, int binCount, int start, int end)
 {
-    int i = qMax(start, 0);
     const int hi = qMin(end, binCount);
     quint64 total = 0;
-#ifdef __SSE2__
-    const __m128i zero = _mm_setzero_si128();
-    __m128i sums = zero;
-    for (; i + 4 <= hi; i += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bins + i));
-        sums = _mm_add_epi64(sums, _mm_add_epi64(_mm_unpacklo_epi32(v, zero), _mm_unpackhi_epi32(v, zero)));
-    }
-    quint64 lanes[2];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), sums);
-    total = lanes[0] + lanes[1];
-#endif
-    for (; i < hi; ++i)
+    for (int i = qMax(start, 0); i < hi; ++i)
         total += bins[i];
     return total;
 }

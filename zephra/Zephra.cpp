@@ -3,14 +3,13 @@
 #include "config/ConfigText.h"
 #include "zephra/ConnectStat.h"
 #include "zephra/History.h"
+#include "zephra/WriteAtOnce.h"
 #include "zephra/ZephraWire.h"
 
 #include <QFileInfo>
 #include <QMetaMethod>
 #include <QRandomGenerator>
 #include <QTcpSocket>
-
-#include <sys/socket.h>
 
 Zephra::Zephra(QWidget* parent) : QFrame(parent), sndLogColor(0, 200, 120)
 {
@@ -78,26 +77,10 @@ QString Zephra::sendLine(const QString& from, const QString& fromSub, const QStr
 {
     const QString line = ZephraWire::formatLine(from, fromSub, to, body);
     if (!loggedIn()) return ZephraWire::notReady(line);
-    writeNow(ZephraWire::encode(line));
+    // Out now: a handler may go on waiting for units.
+    writeAtOnce(*socket, ZephraWire::encode(line));
     if (logSendingMsg) emit log(QString("---- Snd %1").arg(clipForLog(line)), sndLogColor);
     return line;
-}
-
-// Out now, not when the event loop next turns: a handler may go on waiting for units. While
-// nothing waits in the socket's buffer the bytes go straight to the connection: through the
-// buffer, the write notifier is switched on and off, and each switch costs the event loop a
-// turn of its own. What the connection does not take at once waits in the buffer.
-void Zephra::writeNow(const QByteArray& bytes)
-{
-    qint64 sent = 0;
-    if (socket->bytesToWrite() == 0) {
-        sent = ::send(int(socket->socketDescriptor()), bytes.constData(), size_t(bytes.size()),
-                      MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0) sent = 0; // the socket reports its own errors on the buffered write
-    }
-    if (sent == bytes.size()) return;
-    socket->write(bytes.constData() + sent, bytes.size() - sent);
-    socket->flush();
 }
 
 QString Zephra::sendFrom(const QString& sub, const QString& to, const QString& body)
@@ -120,7 +103,7 @@ void Zephra::sendLatin1Answer(const AMsg& msg, const QByteArray& latin1Text)
         sendAnswer(msg, QString::fromLatin1(latin1Text));
         return;
     }
-    writeNow(ZephraWire::encodeAnswer(msg.toNode, msg.toSub, msg.from, msg.cmd, latin1Text));
+    writeAtOnce(*socket, ZephraWire::encodeAnswer(msg.toNode, msg.toSub, msg.from, msg.cmd, latin1Text));
 }
 
 void Zephra::sendEvent(const QString& sub, const QString& event)

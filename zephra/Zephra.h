@@ -90,7 +90,6 @@ public slots:
 
 private:
     bool loggedIn() const;
-    void writeNow(const QByteArray& bytes);
     void sendKey(const QString& challenge);
     void loadKeys();
     void logInStep(const QString& text);

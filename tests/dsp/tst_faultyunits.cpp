@@ -82,6 +82,9 @@ private slots:
         emu->closeTcp(0); // not yet noticed: the first request's bins go nowhere
         QVERIFY2(unit.getHistogram(2, nullptr), qPrintable(lines.join('\n')));
         QCOMPARE(unit.histogram.mid(0, 4), (QVector<quint32>{1, 2, 3, 0}));
+        // The loss, noticed while the transfer waited, is shown like any other.
+        QCOMPARE(lines.filter(QRegularExpression("tcp (dis)?connected$")),
+                 (QStringList{"u: tcp connected", "u: tcp disconnected", "u: tcp connected"}));
 
         UnitFaults refuse;
         refuse.refuseTcp = true;

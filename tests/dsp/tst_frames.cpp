@@ -20,7 +20,7 @@ private slots:
         QCOMPARE(decodeBigEndian(4, "\x12\x34"), quint64(0));
     }
 
-    // Histogram bytes become bins four at a time: each word as the plain big-endian reading
+    // Histogram bytes become bins: each word as the plain big-endian reading
     // gives it, whatever the count and the alignment, and nothing written past the end.
     void histogramWordsMatchThePlainReading()
     {
