@@ -23,10 +23,8 @@ class TestRequestText : public QObject
         if (rule == "normalize type") return number(normalizeTypeFromText(input, 1));
         if (rule == "register value") return number(registerValueFromText(input));
         if (rule == "roi bound") return number(roiBoundFromText(input));
-        if (rule == "roi sums")
-            return number(sumBelowEnd(ones.data(), 4096, start, end)) + '|' +
-                   number(sumThroughEnd(ones.data(), 4096, start, end));
-        return "<no rule " + rule + ">";
+        return number(sumBelowEnd(ones.data(), 4096, start, end)) + '|' +
+               number(sumThroughEnd(ones.data(), 4096, start, end)); // roi sums
     }
 
 private slots:
@@ -70,8 +68,6 @@ private slots:
         QCOMPARE(numbersText({}) + countsText(QVector<quint64>()), QString());
         QCOMPARE(countsText(QVector<quint64>{Q_UINT64_C(18446744073709551615), 0}),
                  QString("18446744073709551615 0"));
-        const quint32 bins[] = {4294967295u, 7};
-        QCOMPARE(countsText(bins, 2), QString("4294967295 7"));
         QCOMPARE(meanText({}) + ' ' + meanText({100000.4, 0.4}),
                  QString("0 50000.2")); // over the 6-digit texts
         const QVector<quint32> full(4096, 4294967295u);

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QString>
 #include <QStringList>
 #include <QVector>
 #include <QtEndian>
@@ -10,54 +9,41 @@
 // A register datagram a unit received, decoded.
 struct UnitRequest
 {
-    bool wellFormed = false; // version byte 0xFF, a read or write command, as long as it says
     bool write = false;
-    int id = 0;
-    int length = 0;
     quint32 address = 0;
+    int length = 0;
     quint64 value = 0;
 
-    static UnitRequest parse(const QByteArray& datagram);
-    // "read b4000010 x2 id6", "write b4000800 x2 id7 = 1170", or "bad <bytes in hex>": every
-    // field of the datagram, so a comparison shows what was sent.
-    QString text() const;
-
-private:
-    QByteArray raw;
+    static UnitRequest parse(const QByteArray& d)
+    {
+        UnitRequest r;
+        const auto* b = reinterpret_cast<const uchar*>(d.constData());
+        if (d.size() >= 8) r = {b[1] == 0x80, qFromBigEndian<quint32>(b + 4), b[3], 0};
+        for (int i = 8; r.write && i < d.size(); ++i)
+            r.value = r.value << 8 | b[i];
+        return r;
+    }
 };
 
-inline UnitRequest UnitRequest::parse(const QByteArray& d)
-{
-    UnitRequest r;
-    r.raw = d;
-    if (d.size() < 8) return r;
-    const auto* b = reinterpret_cast<const uchar*>(d.constData());
-    r.write = b[1] == 0x80;
-    r.id = b[2];
-    r.length = b[3];
-    r.address = qFromBigEndian<quint32>(b + 4);
-    for (int i = 8; r.write && i < d.size(); ++i)
-        r.value = r.value << 8 | b[i];
-    r.wellFormed = b[0] == 0xFF && (b[1] == 0x80 || b[1] == 0xC0) && d.size() == 8 + (r.write ? r.length : 0);
-    return r;
-}
-
-inline QString UnitRequest::text() const
-{
-    if (!wellFormed) return "bad " + QString::fromLatin1(raw.toHex());
-    const QString head = QString("%1 %2 x%3 id%4")
-                             .arg(write ? "write" : "read")
-                             .arg(address, 8, 16, QChar('0'))
-                             .arg(length)
-                             .arg(id);
-    return write ? head + " = " + QString::number(value, 16) : head;
-}
-
+// "read b4000010 x2 id6", "write b4000800 x2 id7 = 1170": every field of each datagram, so
+// that a comparison shows what was sent; "bad <bytes in hex>" for one that is no request.
 inline QStringList requestTexts(const QList<QByteArray>& datagrams)
 {
     QStringList texts;
-    for (const QByteArray& d : datagrams)
-        texts << UnitRequest::parse(d).text();
+    for (const QByteArray& d : datagrams) {
+        const UnitRequest r = UnitRequest::parse(d);
+        if (d.size() < 8 || quint8(d[0]) != 0xFF || (!r.write && quint8(d[1]) != 0xC0) ||
+            d.size() != 8 + (r.write ? r.length : 0)) {
+            texts << "bad " + QString::fromLatin1(d.toHex());
+            continue;
+        }
+        const QString head = QString("%1 %2 x%3 id%4")
+                                 .arg(r.write ? "write" : "read")
+                                 .arg(r.address, 8, 16, QChar('0'))
+                                 .arg(r.length)
+                                 .arg(quint8(d[2]));
+        texts << (r.write ? head + " = " + QString::number(r.value, 16) : head);
+    }
     return texts;
 }
 
