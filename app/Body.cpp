@@ -21,7 +21,7 @@ Body::Body(QWidget* parent)
     VexUnit::setStartUpPhase(true);
     ui.setupUi(this);
     connect(this, &Body::log, ui.Log, &LogArea::log);
-    emit log("Starting !!");
+    Q_EMIT log("Starting !!");
     setUpZephra();
     buildRegisterMap();
     normalizeType = 2;
@@ -83,9 +83,10 @@ void Body::setUpDspGroup()
         auto* unit = new VexDA(name, line.address);
         connect(unit, &VexUnit::log, ui.Log, &LogArea::log);
         if (unit->isSilentAtStartUp())
-            emit log(QString("%1: no answer at start-up: not waited for again until the program has started")
-                         .arg(name),
-                     alertColor);
+            Q_EMIT log(
+                QString("%1: no answer at start-up: not waited for again until the program has started")
+                    .arg(name),
+                alertColor);
         const QByteArray& enabled = line.enabled;
         for (int c = 0; c < enabled.size(); ++c)
             if (enabled.at(c)) channels.append(ChannelRef{unit, c});

@@ -39,10 +39,10 @@ public:
     // the system picks a free port, which GetDataLinkCh then tells.
     int dataLinkPortInUse() const;
 
-signals:
+Q_SIGNALS:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
 
-public slots:
+public Q_SLOTS:
     void changedVexDABusy();
     void newHvStat(HvStat::SweepStat stat);
     void askNewDataLink();

@@ -119,7 +119,7 @@ bool VexDA::getHistogram(int ch, quint32* dest)
     }
     storeHistogram(tcpBuffer, dest ? dest : histogram.data());
     tcpBuffer.resize(0);
-    emit hgDataReady();
+    Q_EMIT hgDataReady();
     return true;
 }
 
@@ -167,7 +167,7 @@ void VexDA::tcpDataReady()
         if (HistogramAssembly::isWhole(tcpBuffer)) {
             storeHistogram(tcpBuffer, histogram.data());
             tcpBuffer.resize(0);
-            emit hgDataReady();
+            Q_EMIT hgDataReady();
         }
         if (got <= 0) break;
     }
@@ -249,5 +249,5 @@ void VexDA::checkIsBusy()
     if (reportedBusy == busy) return;
     reportedBusy = busy;
     unitLog(QString("Changed Busy %1").arg(busy ? 1 : 0));
-    emit changedIsBusy();
+    Q_EMIT changedIsBusy();
 }

@@ -70,17 +70,17 @@ public:
     int runId = 0;
     int runCount = 0;
 
-signals:
+Q_SIGNALS:
     void hgDataReady();
     void changedIsBusy();
 
-public slots:
+public Q_SLOTS:
     void setEmulateSignal(bool f);
     void startMeasWatch();
     void stopMeasWatch();
     void checkIsBusy();
 
-private slots:
+private Q_SLOTS:
     void tcpDataReady();
     void measWatch();
 

@@ -36,5 +36,5 @@ void VexDAs::changedOneBusy()
         any = any || unit->reportedBusy;
     if (any == busy) return;
     busy = any;
-    emit changedIsBusy();
+    Q_EMIT changedIsBusy();
 }

@@ -22,10 +22,10 @@ public:
     // A group over the units of another leaves their deletion to that one.
     void setOwnsUnits(bool owns) { ownsUnits = owns; }
 
-signals:
+Q_SIGNALS:
     void changedIsBusy();
 
-private slots:
+private Q_SLOTS:
     void changedOneBusy();
 
 private:

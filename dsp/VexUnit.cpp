@@ -63,7 +63,7 @@ void VexUnit::setIpAddress(const QString& ip)
 
 void VexUnit::unitLog(const QString& msg)
 {
-    emit log(QString("%1: %2").arg(unitName, msg));
+    Q_EMIT log(QString("%1: %2").arg(unitName, msg));
 }
 
 bool VexUnit::readRegister(quint32 address, bool waitAnswer, int length)
@@ -200,7 +200,7 @@ void VexUnit::udpDataReady()
     while (udpSocket.hasPendingDatagrams()) {
         readDatagramInto(received);
         takeAnswer(received);
-        emit lastUdpDataReady();
+        Q_EMIT lastUdpDataReady();
     }
 }
 
@@ -239,7 +239,7 @@ void VexUnit::tcpConnected()
     unitLog("tcp connected");
     unitStat.TCPStat->setRunStat(RunStat::Running);
     for (qint64 n = tcpSocket.bytesAvailable(); n > 0; n = tcpSocket.bytesAvailable()) {
-        emit log(QString("On Establishing TCP connection, something in buffer [%1bytes]").arg(n));
+        Q_EMIT log(QString("On Establishing TCP connection, something in buffer [%1bytes]").arg(n));
         tcpSocket.read(n);
         QThread::msleep(5);
     }

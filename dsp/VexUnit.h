@@ -68,12 +68,12 @@ public:
     quint64 lastValue = 0;
     QByteArray lastPayload;
 
-signals:
+Q_SIGNALS:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
     void lastUdpDataReady();
     void tcpDataReadySignal();
 
-private slots:
+private Q_SLOTS:
     void udpDataReady();
     void tcpConnected();
     void tcpDisconnected();

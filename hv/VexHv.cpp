@@ -29,10 +29,10 @@ void VexHv::watch()
     const quint16 s = quint16(readValue(fixedRegs.hvStat, wordLength, &answered));
     if (answered) {
         const HvStatus now = decodeHvStatus(s);
-        if (now.inEmergency != inEmergency) emit changedInEmergency(now.inEmergency);
-        if (now.isPositive != isPositive) emit changedPolarity(now.isPositive);
-        if (now.isOn != isOn) emit changedIsOn(now.isOn);
-        if (now.sweepStat != sweepStatValue) emit changedSweep(now.sweepStat);
+        if (now.inEmergency != inEmergency) Q_EMIT changedInEmergency(now.inEmergency);
+        if (now.isPositive != isPositive) Q_EMIT changedPolarity(now.isPositive);
+        if (now.isOn != isOn) Q_EMIT changedIsOn(now.isOn);
+        if (now.sweepStat != sweepStatValue) Q_EMIT changedSweep(now.sweepStat);
         inEmergency = now.inEmergency;
         isPositive = now.isPositive;
         isOn = now.isOn;
@@ -63,7 +63,7 @@ void VexHv::updateVoltage()
     const double v = hvVolts(w, fullScale);
     if (isVoltageStep(v, lastVoltage, voltageStep)) {
         lastVoltage = v;
-        emit changedVoltage(v);
+        Q_EMIT changedVoltage(v);
     }
     ui.Voltage->setText(QString::number(lastVoltage, 'g', 6));
 }

@@ -28,17 +28,17 @@ public:
     const double voltageStep = 0.02;
     QTimer watchTimer;
 
-signals:
+Q_SIGNALS:
     void changedInEmergency(bool isInEmergency);
     void changedPolarity(bool isPositive);
     void changedIsOn(bool isOn);
     void changedSweep(HvStat::SweepStat sweepStat);
     void changedVoltage(double vol);
 
-private slots:
+private Q_SLOTS:
     void watch();
 
-public slots:
+public Q_SLOTS:
     void hvOnOff(bool f);
     void hvOn();
     void hvOff();

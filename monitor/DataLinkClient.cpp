@@ -69,11 +69,11 @@ void DataLinkClient::endTransfer(const QByteArray& bytes)
         t.faults << QString("transfer of %1 blocks, not %2").arg(t.blocks.size()).arg(framer.blocks());
     socket->write("Ack");
     socket->flush();
-    emit transferRead(t.blocks, t.faults);
+    Q_EMIT transferRead(t.blocks, t.faults);
 }
 
 void DataLinkClient::setState(State state, const QString& why)
 {
     current = state;
-    emit stateChanged(state, why);
+    Q_EMIT stateChanged(state, why);
 }

@@ -32,7 +32,7 @@ public:
     void setBlocks(int blocks) { framer.setBlocks(blocks); }
     qint64 bytesReceived() const { return received; }
 
-signals:
+Q_SIGNALS:
     void stateChanged(int state, const QString& why);
     void transferRead(const QVector<McaTransfer::Block>& blocks, const QStringList& faults);
 

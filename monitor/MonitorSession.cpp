@@ -31,7 +31,7 @@ MonitorSession::MonitorSession(const MonitorOptions& options, QObject* parent)
     });
     if (opts.log)
         connect(serverLink, &ServerLink::traffic, this,
-                [this](const QString& line, bool sent) { emit log((sent ? "> " : "< ") + line); });
+                [this](const QString& line, bool sent) { Q_EMIT log((sent ? "> " : "< ") + line); });
     connect(link, &DataLinkClient::stateChanged, this, &MonitorSession::linkChanged);
     connect(link, &DataLinkClient::transferRead, this, &MonitorSession::transferRead);
 }
@@ -72,9 +72,9 @@ void MonitorSession::clear()
 void MonitorSession::ask(const QString& cmd, const QString& params)
 {
     if (serverLink->ask(opts.node, cmd, params)) return;
-    emit problem(QString("%1 not sent: %2")
-                     .arg(cmd, serverLink->state() == ServerLink::Ready ? "too many requests waiting"
-                                                                        : "not logged in to the server"));
+    Q_EMIT problem(QString("%1 not sent: %2")
+                       .arg(cmd, serverLink->state() == ServerLink::Ready ? "too many requests waiting"
+                                                                          : "not logged in to the server"));
     if (cmd == "GetROIs" || cmd == "GetMCAs") endCycle();
 }
 
@@ -83,20 +83,20 @@ void MonitorSession::serverChanged(int state, const QString& why)
     if (state == ServerLink::Down) {
         endCycle();
         setNode(NodeUnknown);
-        emit log(QString("server %1:%2 down (%3), again in %4 s")
-                     .arg(serverLink->host())
-                     .arg(serverLink->port())
-                     .arg(why)
-                     .arg(serverLink->retryMs() / 1000.0));
+        Q_EMIT log(QString("server %1:%2 down (%3), again in %4 s")
+                       .arg(serverLink->host())
+                       .arg(serverLink->port())
+                       .arg(why)
+                       .arg(serverLink->retryMs() / 1000.0));
     } else if (state == ServerLink::Ready) {
-        emit log(QString("logged in to %1:%2 as %3")
-                     .arg(serverLink->host())
-                     .arg(serverLink->port())
-                     .arg(opts.name));
+        Q_EMIT log(QString("logged in to %1:%2 as %3")
+                       .arg(serverLink->host())
+                       .arg(serverLink->port())
+                       .arg(opts.name));
         if (link->state() == DataLinkClient::Down) askDataLinkCh();
         refresh();
     }
-    emit statusChanged();
+    Q_EMIT statusChanged();
 }
 
 void MonitorSession::answered(const AMsg& msg)
@@ -110,7 +110,7 @@ void MonitorSession::answered(const AMsg& msg)
         else if (msg.cmd == "GetROIs" || msg.cmd == "GetMCAs")
             endCycle();
         else
-            emit commandAnswered(msg.cmd, text);
+            Q_EMIT commandAnswered(msg.cmd, text);
         return;
     }
     if (msg.fromNode != opts.node) return;
@@ -121,7 +121,7 @@ void MonitorSession::answered(const AMsg& msg)
         if (MonitorAnswers::parseDataLinkCh(msg.params, serverLink->host(), &host, &port)) {
             link->connectTo(host, port);
         } else {
-            emit problem("GetDataLinkCh answer not understood: " + text);
+            Q_EMIT problem("GetDataLinkCh answer not understood: " + text);
             scheduleLinkRetry(lastRetryMs);
         }
     } else if (msg.cmd == "GetROIs" || msg.cmd == "GetMCAs") {
@@ -129,9 +129,9 @@ void MonitorSession::answered(const AMsg& msg)
     } else {
         if (msg.cmd == "RunStart" && text.startsWith("Ok:")) {
             data.noteStarted(startingNumber);
-            emit modelChanged();
+            Q_EMIT modelChanged();
         }
-        emit commandAnswered(msg.cmd, text);
+        Q_EMIT commandAnswered(msg.cmd, text);
         refresh();
     }
 }
@@ -141,12 +141,12 @@ void MonitorSession::cycleAnswered(const QString& cmd, const QStringList& items)
     if (cmd == "GetROIs" && phase == AskingRois) {
         QVector<MonitorAnswers::Roi> rois;
         if (!MonitorAnswers::parseRois(items, &rois)) {
-            emit problem("GetROIs answer not understood: " + items.join(' ').left(200));
+            Q_EMIT problem("GetROIs answer not understood: " + items.join(' ').left(200));
             endCycle();
             return;
         }
         // The plots are redrawn when the transfer comes; now only if the ROIs moved.
-        if (data.setRois(rois)) emit modelChanged();
+        if (data.setRois(rois)) Q_EMIT modelChanged();
         link->setBlocks(rois.size());
         if (rois.isEmpty() || link->state() != DataLinkClient::Linked) {
             endCycle();
@@ -158,7 +158,7 @@ void MonitorSession::cycleAnswered(const QString& cmd, const QStringList& items)
         ask("GetMCAs");
     } else if (cmd == "GetMCAs" && phase == AskingMcas) {
         if (items.value(0) != "Ok:") {
-            emit problem("GetMCAs refused: " + items.join(' ').left(200));
+            Q_EMIT problem("GetMCAs refused: " + items.join(' ').left(200));
             endCycle();
         } else if (data.transfers() > transfersAtAsk) {
             endCycle(); // the bytes were quicker than the answer
@@ -180,7 +180,7 @@ void MonitorSession::linkChanged(int state, const QString& why)
 {
     if (state == DataLinkClient::Linked) {
         linkRetryDelay = firstRetryMs;
-        emit log(QString("data link %1:%2 connected").arg(link->host()).arg(link->port()));
+        Q_EMIT log(QString("data link %1:%2 connected").arg(link->host()).arg(link->port()));
         refresh();
     } else if (state == DataLinkClient::Down) {
         endCycle();
@@ -188,21 +188,21 @@ void MonitorSession::linkChanged(int state, const QString& why)
         taken = droppingTaken;
         droppingTaken = false;
         const int delay = taken ? takenRetryMs : linkRetryDelay;
-        emit log(QString("data link %1:%2 down (%3), again in %4 s")
-                     .arg(link->host())
-                     .arg(link->port())
-                     .arg(why)
-                     .arg(delay / 1000.0));
+        Q_EMIT log(QString("data link %1:%2 down (%3), again in %4 s")
+                       .arg(link->host())
+                       .arg(link->port())
+                       .arg(why)
+                       .arg(delay / 1000.0));
         scheduleLinkRetry(delay);
     }
-    emit statusChanged();
+    Q_EMIT statusChanged();
 }
 
 void MonitorSession::transferRead(const QVector<McaTransfer::Block>& blocks, const QStringList& faults)
 {
     if (taken) {
         taken = false;
-        emit statusChanged();
+        Q_EMIT statusChanged();
     }
     // Units that never ended a measurement send zeros, which fail the check: no news.
     const bool unfilled = std::all_of(blocks.begin(), blocks.end(), [](const McaTransfer::Block& b) {
@@ -210,13 +210,13 @@ void MonitorSession::transferRead(const QVector<McaTransfer::Block>& blocks, con
     });
     // Faults are said when they change, not at every transfer.
     if (faults != lastFaults && !faults.isEmpty() && !(unfilled && faults.size() == blocks.size()))
-        emit problem(
+        Q_EMIT problem(
             QString("transfer check failed: %1%2")
                 .arg(faults.first())
                 .arg(faults.size() > 1 ? QString(" (and %1 more)").arg(faults.size() - 1) : QString()));
     lastFaults = faults;
     data.takeTransfer(blocks);
-    emit modelChanged();
+    Q_EMIT modelChanged();
     if (phase == AskingMcas || phase == WaitingTransfer) endCycle();
 }
 
@@ -225,11 +225,11 @@ void MonitorSession::transferWaitOver()
     // Bytes under way: the transfer ends on its own (or by the link's stall timer).
     if (link->bytesReceived() == bytesAtAsk && link->state() == DataLinkClient::Linked) {
         taken = true;
-        emit problem(QString("data link %1:%2 taken by another consumer: GetMCAs answered, no data; "
-                             "trying again in %3 s")
-                         .arg(link->host())
-                         .arg(link->port())
-                         .arg(takenRetryMs / 1000));
+        Q_EMIT problem(QString("data link %1:%2 taken by another consumer: GetMCAs answered, no data; "
+                               "trying again in %3 s")
+                           .arg(link->host())
+                           .arg(link->port())
+                           .arg(takenRetryMs / 1000));
         droppingTaken = true;
         link->drop("taken by another consumer");
     }
@@ -271,5 +271,5 @@ void MonitorSession::setNode(NodeState state)
 {
     if (state == nodeNow) return;
     nodeNow = state;
-    emit statusChanged();
+    Q_EMIT statusChanged();
 }

@@ -42,7 +42,7 @@ public:
     NodeState nodeState() const { return nodeNow; }
     bool linkTaken() const { return taken; }
 
-signals:
+Q_SIGNALS:
     void statusChanged();
     void modelChanged();
     void problem(const QString& text);

@@ -59,7 +59,7 @@ bool ServerLink::ask(const QString& node, const QString& cmd, const QString& par
     socket->flush();
     pending.append({cmd, QDeadlineTimer(answerWaitMs)});
     if (!answerTimer->isActive()) answerTimer->start();
-    emit traffic(clipForLog(line), true);
+    Q_EMIT traffic(clipForLog(line), true);
     return true;
 }
 
@@ -70,14 +70,14 @@ void ServerLink::receive()
     while (socket->state() == QAbstractSocket::ConnectedState && received.takeLine(raw))
         take(ZephraWire::decode(raw));
     if (const int dropped = received.takeDroppedLines())
-        emit traffic(
+        Q_EMIT traffic(
             QString("%1 line(s) longer than %2 bytes dropped").arg(dropped).arg(LineBuffer::maxLineBytes),
             false);
 }
 
 void ServerLink::take(const QString& line)
 {
-    emit traffic(clipForLog(line.trimmed()), false);
+    Q_EMIT traffic(clipForLog(line.trimmed()), false);
     if (current == LoggingIn && !keySent) {
         keySent = true;
         sendKey(line);
@@ -96,14 +96,14 @@ void ServerLink::take(const QString& line)
     AMsg msg;
     if (current != Ready || !msg.parse(line)) return;
     if (msg.type == AMsg::Event) {
-        emit eventReceived(msg);
+        Q_EMIT eventReceived(msg);
         return;
     }
     if (msg.type != AMsg::Ans) return;
     for (int i = 0; i < pending.size(); ++i) {
         if (pending.at(i).cmd != msg.cmd) continue;
         pending.removeAt(i);
-        emit answered(msg);
+        Q_EMIT answered(msg);
         return;
     }
 }
@@ -139,12 +139,12 @@ void ServerLink::lost(const QString& why)
 void ServerLink::setState(State state, const QString& why)
 {
     current = state;
-    emit stateChanged(state, why);
+    Q_EMIT stateChanged(state, why);
 }
 
 void ServerLink::expireAsks()
 {
     while (!pending.isEmpty() && pending.first().deadline.hasExpired())
-        emit askTimedOut(pending.takeFirst().cmd);
+        Q_EMIT askTimedOut(pending.takeFirst().cmd);
     if (pending.isEmpty()) answerTimer->stop();
 }

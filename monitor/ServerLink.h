@@ -37,7 +37,7 @@ public:
     // False when not logged in or too many requests wait for their answers.
     bool ask(const QString& node, const QString& cmd, const QString& params = QString());
 
-signals:
+Q_SIGNALS:
     void stateChanged(int state, const QString& why);
     void answered(const AMsg& answer);
     void askTimedOut(const QString& cmd);

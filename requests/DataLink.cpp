@@ -67,14 +67,14 @@ void Body::setUpDataLink()
     const QHostAddress address = listenAddressOf(dataLinkIp, &why);
     if (dataLinkPort < 0 || dataLinkPort > 65535) why = QString("port %1 out of range").arg(dataLinkPort);
     if (address.isNull() || !why.isEmpty())
-        emit log(QString("Data-Link not listening on \"%1\": %2").arg(dataLinkIp.left(loggedTextCap), why),
-                 alertColor);
+        Q_EMIT log(QString("Data-Link not listening on \"%1\": %2").arg(dataLinkIp.left(loggedTextCap), why),
+                   alertColor);
     else if (!dataLinkServer.listen(address, quint16(dataLinkPort)))
-        emit log(QString("Data-Link cannot listen on %1 port %2: %3")
-                     .arg(address.toString())
-                     .arg(dataLinkPort)
-                     .arg(dataLinkServer.errorString()),
-                 alertColor);
+        Q_EMIT log(QString("Data-Link cannot listen on %1 port %2: %3")
+                       .arg(address.toString())
+                       .arg(dataLinkPort)
+                       .arg(dataLinkServer.errorString()),
+                   alertColor);
 
     connect(&dataLinkServer, &QTcpServer::newConnection, this, &Body::askNewDataLink);
     ackTimer.setTimerType(Qt::PreciseTimer); // a coarse one may give up 5 % early
@@ -83,7 +83,7 @@ void Body::setUpDataLink()
 
 bool Body::discardDataLink()
 {
-    emit log("Discarding DataLink", alertColor);
+    Q_EMIT log("Discarding DataLink", alertColor);
     const bool existed = dataLink != nullptr;
     if (dataLink) {
         // All of them: a socket on its way out must not feed the next link's slots.
@@ -101,7 +101,7 @@ bool Body::discardDataLink()
 void Body::askNewDataLink()
 {
     discardDataLink(); // there is none: a second consumer waits in the listen queue
-    emit log("Data-Link Connected");
+    Q_EMIT log("Data-Link Connected");
     // Taking a connection turns accepting back on, so the stop comes after it.
     dataLink = dataLinkServer.nextPendingConnection();
     if (!dataLink) return;
@@ -116,7 +116,7 @@ void Body::askNewDataLink()
     if (!simpleTrans) connect(dataLink, &QTcpSocket::readyRead, this, &Body::readyReadFromDataLink);
 
     if (resendAfterReconnect) {
-        emit log("1: after reconnect DataLink send data again", alertColor);
+        Q_EMIT log("1: after reconnect DataLink send data again", alertColor);
         // Not inside the accept notification: the event loop turns between two consumers, and
         // the requests that came meanwhile are answered first.
         const QPointer<QTcpSocket> link = dataLink;
@@ -128,7 +128,7 @@ void Body::askNewDataLink()
             Qt::QueuedConnection);
     }
     if (waitingForAck) {
-        emit log("2: after reconnect DataLink send data again", alertColor);
+        Q_EMIT log("2: after reconnect DataLink send data again", alertColor);
         eventDrivenSend();
     }
 }
@@ -151,7 +151,7 @@ void Body::acceptDataLinks()
 
 void Body::dataLinkDisconnected()
 {
-    emit log("Data-Link Dis-Connected");
+    Q_EMIT log("Data-Link Dis-Connected");
     discardDataLink();
     acceptDataLinks();
 }
@@ -164,7 +164,7 @@ int Body::dataLinkPortInUse() const
 void Body::askGetDataLinkCh(AMsg msg)
 {
     const QString text = QString("%1 %2").arg(dataLinkIp).arg(dataLinkPortInUse());
-    emit log(QString("Ans to Get Data Link Ch as [%1]").arg(text));
+    Q_EMIT log(QString("Ans to Get Data Link Ch as [%1]").arg(text));
     zephra->sendAnswer(msg, text);
 }
 
@@ -177,7 +177,7 @@ void Body::askGetMCAs(AMsg msg)
 
     if (!dataLink) {
         // Nothing to write to: the data go out as soon as a consumer connects.
-        emit log("No Data-Link: data go out when a consumer connects", alertColor);
+        Q_EMIT log("No Data-Link: data go out when a consumer connects", alertColor);
         if (simpleTrans)
             resendAfterReconnect = true;
         else
@@ -200,15 +200,15 @@ void Body::sendMcas()
         c = units.first()->lastMcaSet()->runCount;
         for (int i = 0; i < units.size(); ++i)
             if (units.at(i)->lastMcaSet()->id != r)
-                emit log(QString("!! *** MeasNums are different between dsps %1 for %2, %3 for %4")
-                             .arg(0)
-                             .arg(r)
-                             .arg(i)
-                             .arg(units.at(i)->lastMcaSet()->id),
-                         alertColor);
+                Q_EMIT log(QString("!! *** MeasNums are different between dsps %1 for %2, %3 for %4")
+                               .arg(0)
+                               .arg(r)
+                               .arg(i)
+                               .arg(units.at(i)->lastMcaSet()->id),
+                           alertColor);
     }
     if (dataLink && dataLink->bytesToWrite() > unsentCap) {
-        emit log("Data-Link: too much not sent yet, data not sent again", alertColor);
+        Q_EMIT log("Data-Link: too much not sent yet, data not sent again", alertColor);
         return;
     }
     for (int k = 0; k < channels.size(); ++k) {
@@ -241,16 +241,16 @@ void Body::readyReadFromDataLink()
         from = end; // the bytes before the word go with it
         const bool ack = word == ackWord;
         if (waitingForAck && ack) {
-            emit log("2: in data trans : Rcv Ack ==> Normal end of Data Transfer", ackColor);
+            Q_EMIT log("2: in data trans : Rcv Ack ==> Normal end of Data Transfer", ackColor);
             waitingForAck = false;
             ackTimer.stop();
         } else if (waitingForAck) {
-            emit log("2: in data trans : Rcv Nack ==> Send data again", alertColor);
+            Q_EMIT log("2: in data trans : Rcv Nack ==> Send data again", alertColor);
             eventDrivenSend();
         } else if (ack) {
-            emit log("2: out of data trans : Rcv Ack ==> Do nothing", alertColor);
+            Q_EMIT log("2: out of data trans : Rcv Ack ==> Do nothing", alertColor);
         } else {
-            emit log("2: out of data trans : Rcv Nack ==> Send data again", alertColor);
+            Q_EMIT log("2: out of data trans : Rcv Nack ==> Send data again", alertColor);
             eventDrivenSend();
         }
     }
@@ -261,12 +261,12 @@ void Body::readyReadFromDataLink()
 void Body::dataTransWaitTimeout()
 {
     if (waitingForAck) {
-        emit log("2: in data trans : TimeOut ==> Disconnect from DSP", alertColor);
+        Q_EMIT log("2: in data trans : TimeOut ==> Disconnect from DSP", alertColor);
         ackTimer.stop();
         discardDataLink();
         acceptDataLinks();
     } else {
-        emit log("2: out of data trans : TimeOut ==> I don't know What To Do!!", puzzledColor);
+        Q_EMIT log("2: out of data trans : TimeOut ==> I don't know What To Do!!", puzzledColor);
         ackTimer.stop();
     }
 }
@@ -292,7 +292,7 @@ void Body::blockingTransfer()
         // A consumer that leaves during the wait has been discarded by then.
         const bool replied = dataLink && waitMs > 0 && dataLink->waitForReadyRead(waitMs) && dataLink;
         if (!replied) {
-            emit log("1: TimeOut Data Transfer", alertColor);
+            Q_EMIT log("1: TimeOut Data Transfer", alertColor);
             resendAfterReconnect = true;
             discardDataLink();
             acceptDataLinks();
@@ -300,15 +300,15 @@ void Body::blockingTransfer()
         }
         const QByteArray reply = dataLink->readAll();
         if (reply.startsWith(ackWord)) {
-            emit log("1: Rcv::Ack", ackColor);
+            Q_EMIT log("1: Rcv::Ack", ackColor);
             resendAfterReconnect = false;
             return;
         }
         if (reply.startsWith(nackWord)) {
-            emit log("1: Rcv::Nack", alertColor);
+            Q_EMIT log("1: Rcv::Nack", alertColor);
             sendMcas();
         } else {
-            emit log("1: Rcv::Unknown", alertColor);
+            Q_EMIT log("1: Rcv::Unknown", alertColor);
         }
     }
 }

@@ -148,6 +148,6 @@ void Body::askSetMeasTimeInSec(AMsg msg)
 void Body::changedVexDABusy()
 {
     const int busy = vexDAs.isBusy() ? 1 : 0;
-    emit log(QString("Emitting Event: _ChangedIsBusy %1").arg(busy));
+    Q_EMIT log(QString("Emitting Event: _ChangedIsBusy %1").arg(busy));
     if (zephra) zephra->sendEvent(QString(), QString("ChangedIsBusy %1").arg(busy));
 }

@@ -42,7 +42,7 @@ void Body::askStatus(AMsg msg)
     if (!resolveRegisterRequest(msg, 2, unit, ch, address)) return;
     bool answered;
     const quint64 value = unit->readValue(address, 2, &answered);
-    if (!answered) emit log(QString("Er: asking status to answer a request from zephra %1").arg(msg.cmd));
+    if (!answered) Q_EMIT log(QString("Er: asking status to answer a request from zephra %1").arg(msg.cmd));
     zephra->sendAnswer(msg, registerAnswer(paramAt(msg, 0), ch, value));
 }
 
@@ -54,7 +54,7 @@ void Body::askSetConfig(AMsg msg)
     if (!resolveRegisterRequest(msg, 3, unit, ch, address)) return;
     const quint16 value = registerValueFromText(paramAt(msg, ch == noChannel ? 1 : 2));
     if (!unit->writeRegister(address, value, true, 2))
-        emit log(QString("Er: setting config on a request from zephra %1").arg(msg.cmd));
+        Q_EMIT log(QString("Er: setting config on a request from zephra %1").arg(msg.cmd));
     // The answer to a write carries the register as it is after the write.
     zephra->sendAnswer(msg, registerAnswer(paramAt(msg, 0), ch, unit->lastValue));
 }

@@ -8,7 +8,7 @@
 void Body::anyAsk(AMsg msg)
 {
     if (ui.LogMsgFromZephra->isChecked())
-        emit log(QString(":::: Rcv %1").arg(clipForLog(msg.line)), rcvLogColor);
+        Q_EMIT log(QString(":::: Rcv %1").arg(clipForLog(msg.line)), rcvLogColor);
 
     switch (msg.id) {
     case CmdGetDataLinkCh:
@@ -139,7 +139,7 @@ void Body::anyAsk(AMsg msg)
         break;
     default:
         zephra->sendAnswer(msg, "Er: Unknown Command");
-        emit log(QString("**** Er: %1").arg(clipForLog(msg.cmd)));
+        Q_EMIT log(QString("**** Er: %1").arg(clipForLog(msg.cmd)));
         break;
     }
 }

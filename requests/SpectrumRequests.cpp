@@ -46,7 +46,7 @@ void Body::askGetValue(AMsg msg)
     }
     const int lo = unit->roiStart.at(ref.ch);
     const int hi = qMin(unit->roiEnd.at(ref.ch), binCount);
-    emit log(QString("sum in [%1 %2] of elm %3").arg(lo).arg(hi).arg(ref.ch));
+    Q_EMIT log(QString("sum in [%1 %2] of elm %3").arg(lo).arg(hi).arg(ref.ch));
     zephra->sendAnswer(msg, QString::number(sumBelowEnd(unit->histogram.constData(), binCount, lo, hi)));
 }
 

@@ -79,12 +79,12 @@ void ConfigLine::newValNew()
 {
     valNew = typedValue(ValNew);
     refreshMarks();
-    emit updated(New);
+    Q_EMIT updated(New);
 }
 
 void ConfigLine::newValRestored()
 {
     valRestored = typedValue(ValRestored);
     refreshMarks();
-    emit updated(Restored);
+    Q_EMIT updated(Restored);
 }

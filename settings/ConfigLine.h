@@ -31,10 +31,10 @@ public:
     quint16 valNew = 0;
     quint16 valRestored = 0;
 
-signals:
+Q_SIGNALS:
     void updated(int num);
 
-private slots:
+private Q_SLOTS:
     void newValNew();
     void newValRestored();
 };

@@ -86,7 +86,7 @@ void DspSettingCtrl::readOutDspConfig(QVector<DspData>& config)
 
 void DspSettingCtrl::writeBackDspConfig(QVector<DspData>& config)
 {
-    emit log("Writing back Setting Vals to DSPs");
+    Q_EMIT log("Writing back Setting Vals to DSPs");
     // A timed-out read leaves address 0 and a malformed file line any address: such a value
     // must not reach the unit.
     const QSet<quint32> registers = registerAddresses();
@@ -120,24 +120,24 @@ void DspSettingCtrl::skipRecord(const DspData& record, const QString& why)
 {
     const QString from =
         record.fileLine > 0 ? QString("line %1").arg(record.fileLine) : record.label.trimmed();
-    emit log(QString("Not written: DSP%1 [%2] %3 (%4)")
-                 .arg(record.dspIndex)
-                 .arg(record.address, 8, 16, QLatin1Char('0'))
-                 .arg(why, from),
-             alertColor);
+    Q_EMIT log(QString("Not written: DSP%1 [%2] %3 (%4)")
+                   .arg(record.dspIndex)
+                   .arg(record.address, 8, 16, QLatin1Char('0'))
+                   .arg(why, from),
+               alertColor);
 }
 
 void DspSettingCtrl::logCut(const SilentUnitCut& cut, int unit, const QString& accesses,
                             const QString& leftOut)
 {
     if (cut.leftOut(unit) == 0) return;
-    emit log(QString("%1: no answer to %2 %3 in a row, %4 %5")
-                 .arg(dspUnits.units().at(unit)->unitName)
-                 .arg(SilentUnitCut::limit)
-                 .arg(accesses)
-                 .arg(cut.leftOut(unit))
-                 .arg(leftOut),
-             alertColor);
+    Q_EMIT log(QString("%1: no answer to %2 %3 in a row, %4 %5")
+                   .arg(dspUnits.units().at(unit)->unitName)
+                   .arg(SilentUnitCut::limit)
+                   .arg(accesses)
+                   .arg(cut.leftOut(unit))
+                   .arg(leftOut),
+               alertColor);
 }
 
 void DspSettingCtrl::updatedALine(int num)
@@ -155,7 +155,7 @@ void DspSettingCtrl::updatedALine(int num)
 
 void DspSettingCtrl::readOut()
 {
-    emit log("Reading out DSP Settings");
+    Q_EMIT log("Reading out DSP Settings");
     config.clear();
     readOutDspConfig(config);
     setUpConfigLines(config);
@@ -171,7 +171,7 @@ void DspSettingCtrl::writeBack()
 
 void DspSettingCtrl::copyRestored()
 {
-    emit log("Copy Restored DSP Setting Vals to New Vals");
+    Q_EMIT log("Copy Restored DSP Setting Vals to New Vals");
     for (int i = 0; i < configLines.size() && i < config.size(); ++i) {
         ConfigLine* line = configLines.at(i);
         line->setValNew(line->valRestored);
@@ -182,7 +182,7 @@ void DspSettingCtrl::copyRestored()
 
 void DspSettingCtrl::load(QString fname)
 {
-    emit log("Load DSP Setting Vals");
+    Q_EMIT log("Load DSP Setting Vals");
     loadedConfig.clear();
     loadDspConfig(fname, loadedConfig);
     setValRestored(config, loadedConfig);
@@ -209,7 +209,7 @@ void DspSettingCtrl::stepProgress()
 
 void DspSettingCtrl::unitDone(const QString& msg)
 {
-    emit log(msg);
+    Q_EMIT log(msg);
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible()) window->repaint();
 }

@@ -29,10 +29,10 @@ public:
     QFileDialog loadDialog;
     QFileDialog saveDialog;
 
-signals:
+Q_SIGNALS:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
 
-private slots:
+private Q_SLOTS:
     void setUpConfigLines(QVector<DspData>& config);
     void setValRestored(QVector<DspData>& config, QVector<DspData>& loadedConfig);
     void readOutDspConfig(QVector<DspData>& config);
@@ -41,7 +41,7 @@ private slots:
     void saveDspConfig(QString fname, QVector<DspData>& config);
     void updatedALine(int num);
 
-public slots:
+public Q_SLOTS:
     void readOut();
     void writeBack();
     void copyRestored();

@@ -14,6 +14,6 @@ public:
 
     QTextEdit* display() const { return LogDisp; }
 
-public slots:
+public Q_SLOTS:
     void log(const QString& msg, const QColor& c = QColor(0, 0, 0));
 };

@@ -17,7 +17,7 @@ public:
     QString text() const;
     QString statStyle() const;
 
-public slots:
+public Q_SLOTS:
     void setText(const QString& stat);
     void setStyleSheet(const QString& style);
     void setRunStat(RunStat stat, const QStringList& statName);

@@ -59,7 +59,7 @@ void ConnectStat::setState(int s)
 void ConnectStat::connectBClicked()
 {
     if (state != Disconnected)
-        emit askDisconnect();
+        Q_EMIT askDisconnect();
     else
-        emit askConnect();
+        Q_EMIT askConnect();
 }

@@ -20,11 +20,11 @@ public:
     void setState(int state);
     int currentState() const { return state; }
 
-signals:
+Q_SIGNALS:
     void askConnect();
     void askDisconnect();
 
-private slots:
+private Q_SLOTS:
     void connectBClicked();
 
 private:

@@ -29,7 +29,7 @@ Zephra::Zephra(QWidget* parent) : QFrame(parent), sndLogColor(0, 200, 120)
     connect(socket, &QTcpSocket::disconnected, this, &Zephra::disconnectedFromZephra);
     connect(socket, &QTcpSocket::readyRead, this, &Zephra::receive);
     connect(socket, &QTcpSocket::errorOccurred, this,
-            [this]() { emit vlog(QString("zephra socket: %1").arg(socket->errorString())); });
+            [this]() { Q_EMIT vlog(QString("zephra socket: %1").arg(socket->errorString())); });
     // The one place every attempt and connection ends, whether it was made or not.
     connect(socket, &QTcpSocket::stateChanged, this, &Zephra::socketStateChanged);
 
@@ -79,7 +79,7 @@ QString Zephra::sendLine(const QString& from, const QString& fromSub, const QStr
     if (!loggedIn()) return ZephraWire::notReady(line);
     // Out now: a handler may go on waiting for units.
     writeAtOnce(*socket, ZephraWire::encode(line));
-    if (logSendingMsg) emit log(QString("---- Snd %1").arg(clipForLog(line)), sndLogColor);
+    if (logSendingMsg) Q_EMIT log(QString("---- Snd %1").arg(clipForLog(line)), sndLogColor);
     return line;
 }
 
@@ -90,7 +90,8 @@ QString Zephra::sendFrom(const QString& sub, const QString& to, const QString& b
 
 void Zephra::sendAnswer(const AMsg& msg, const QString& text)
 {
-    emit sendingAnsToZephra(sendLine(msg.toNode, msg.toSub, msg.from, ZephraWire::answerBody(msg.cmd, text)));
+    Q_EMIT sendingAnsToZephra(
+        sendLine(msg.toNode, msg.toSub, msg.from, ZephraWire::answerBody(msg.cmd, text)));
 }
 
 // The line goes out from one buffer; its text, a copy as long, is made only for whoever
@@ -108,12 +109,12 @@ void Zephra::sendLatin1Answer(const AMsg& msg, const QByteArray& latin1Text)
 
 void Zephra::sendEvent(const QString& sub, const QString& event)
 {
-    emit sendingEventToZephra(sendFrom(sub, ZephraWire::systemNode, "_" + event));
+    Q_EMIT sendingEventToZephra(sendFrom(sub, ZephraWire::systemNode, "_" + event));
 }
 
 void Zephra::sendAsk(const QString& sub, const QString& to, const QString& cmd, const QString& params)
 {
-    emit sendingAskToZephra(sendFrom(sub, to, ZephraWire::askBody(cmd, params)));
+    Q_EMIT sendingAskToZephra(sendFrom(sub, to, ZephraWire::askBody(cmd, params)));
 }
 
 void Zephra::registerCommands()
@@ -165,13 +166,13 @@ void Zephra::dispatch(const QString& line)
 
     switch (msg.type) {
     case AMsg::Ans:
-        emit anyAns(msg);
+        Q_EMIT anyAns(msg);
         break;
     case AMsg::Event:
-        emit anyEvent(msg);
+        Q_EMIT anyEvent(msg);
         break;
     case AMsg::Ask:
-        emit anyAsk(msg);
+        Q_EMIT anyAsk(msg);
         break;
     default:
         break;
@@ -216,7 +217,7 @@ void Zephra::stopConnecting()
     attemptTimer.stop();
     socket->close();
     connectStat->setState(ConnectStat::Disconnected);
-    if (wasRetrying) emit log(tr("Stopped connecting to Zephra"));
+    if (wasRetrying) Q_EMIT log(tr("Stopped connecting to Zephra"));
 }
 
 void Zephra::socketStateChanged(QAbstractSocket::SocketState state)
@@ -233,13 +234,13 @@ void Zephra::socketStateChanged(QAbstractSocket::SocketState state)
     if (wasLoggedIn) {
         // A log-in that ends soon after it began does not start the waits from the first again.
         if (loggedInFor.hasExpired(timing.lastMs)) failures = 0;
-        emit log(tr("Lost the connection to Zephra (%1); connecting again by itself").arg(why),
-                 QColor(255, 0, 0));
+        Q_EMIT log(tr("Lost the connection to Zephra (%1); connecting again by itself").arg(why),
+                   QColor(255, 0, 0));
         lastTrouble.clear();
     } else if (why != lastTrouble) {
-        emit log(tr("Cannot log in to Zephra at %1:%2 (%3); trying again by itself")
-                     .arg(clipForLog(ui.hostLE->text()), clipForLog(ui.portLE->text()), why),
-                 QColor(255, 0, 0));
+        Q_EMIT log(tr("Cannot log in to Zephra at %1:%2 (%3); trying again by itself")
+                       .arg(clipForLog(ui.hostLE->text()), clipForLog(ui.portLE->text()), why),
+                   QColor(255, 0, 0));
         lastTrouble = why;
     }
     retrying = true;
@@ -277,7 +278,7 @@ void Zephra::connectedToZephra()
 // The state has already been set when the socket became unconnected.
 void Zephra::disconnectedFromZephra()
 {
-    emit zephraIsNotReady();
+    Q_EMIT zephraIsNotReady();
 }
 
 void Zephra::closeConnection()
@@ -293,7 +294,7 @@ void Zephra::receive()
     QByteArray raw;
     while (received.takeLine(raw)) {
         const QString line = ZephraWire::decode(raw);
-        emit vlog(QString("msg from zephra[%1]").arg(clipForLog(line).simplified()));
+        Q_EMIT vlog(QString("msg from zephra[%1]").arg(clipForLog(line).simplified()));
         switch (connectStat->currentState()) {
         case ConnectStat::Disconnected:
         case ConnectStat::Retrying:
@@ -312,8 +313,8 @@ void Zephra::receive()
             lastTrouble.clear();
             loggedInFor.start();
             connectStat->setState(ConnectStat::Connected);
-            emit zephraIsReady();
-            emit log("Connected To Zephra");
+            Q_EMIT zephraIsReady();
+            Q_EMIT log("Connected To Zephra");
             break;
         case ConnectStat::Connected:
             dispatch(line);
@@ -324,10 +325,10 @@ void Zephra::receive()
     }
     // After the lines: an over-long line that arrived whole is found only when it is taken.
     if (const int dropped = received.takeDroppedLines())
-        emit log(QString("Er: %1 line(s) from Zephra longer than %2 bytes dropped")
-                     .arg(dropped)
-                     .arg(LineBuffer::maxLineBytes),
-                 QColor(255, 0, 0));
+        Q_EMIT log(QString("Er: %1 line(s) from Zephra longer than %2 bytes dropped")
+                       .arg(dropped)
+                       .arg(LineBuffer::maxLineBytes),
+                   QColor(255, 0, 0));
 }
 
 void Zephra::sendKey(const QString& challenge)
@@ -358,9 +359,9 @@ void Zephra::loadKeys()
 void Zephra::logInStep(const QString& text)
 {
     if (retrying)
-        emit vlog(text);
+        Q_EMIT vlog(text);
     else
-        emit log(text);
+        Q_EMIT log(text);
 }
 
 void Zephra::newHost()

@@ -60,7 +60,7 @@ public:
     void dispatch(const QString& line);
     void answerHelp(const AMsg& msg);
 
-signals:
+Q_SIGNALS:
     void zephraIsReady();
     void zephraIsNotReady();
     void anyAns(AMsg amsg);
@@ -74,7 +74,7 @@ signals:
     void sendingEventToZephra(const QString& msg);
     void sendingAskToZephra(const QString& msg);
 
-private slots:
+private Q_SLOTS:
     void connectedToZephra();
     void disconnectedFromZephra();
     void closeConnection();
@@ -82,7 +82,7 @@ private slots:
     void newHost();
     void newPort();
 
-public slots:
+public Q_SLOTS:
     void connectToZephra();
     void setBusy(bool f);
     bool busy();

@@ -65,7 +65,7 @@ void ZephraClient::onLine(const QByteArray& line)
             return;
         }
         phase = LoggedIn;
-        emit status("logged in as " + QString::fromLatin1(config.name));
+        Q_EMIT status("logged in as " + QString::fromLatin1(config.name));
         if (config.script) {
             nextStep();
             break;
@@ -75,7 +75,7 @@ void ZephraClient::onLine(const QByteArray& line)
         deadline->start(config.waitMs);
         break;
     case LoggedIn: {
-        emit received(line);
+        Q_EMIT received(line);
         const int blank = line.indexOf(' ');
         const QByteArray body = blank > 0 ? line.mid(blank + 1).trimmed() : QByteArray();
         if (body.startsWith('@')) ++answers;
@@ -108,7 +108,7 @@ void ZephraClient::nextStep()
             continue;
         }
         recentEvents.clear();
-        emit sent(body);
+        Q_EMIT sent(body);
         socket->write(config.name + '>' + config.to + ' ' + body + '\n');
         return;
     }
@@ -128,7 +128,7 @@ void ZephraClient::finish(int result, const QString& why)
     if (phase == Over) return;
     phase = Over;
     deadline->stop();
-    if (!why.isEmpty()) emit status(why);
+    if (!why.isEmpty()) Q_EMIT status(why);
     socket->disconnectFromHost();
-    emit finished(result);
+    Q_EMIT finished(result);
 }

@@ -36,7 +36,7 @@ public:
     void start();
     static int keyIndexFor(int challenge, int count);
 
-signals:
+Q_SIGNALS:
     void received(const QByteArray& line); // without its line feed
     void sent(const QByteArray& body);     // script mode: each request as it goes out
     void status(const QString& text);

@@ -42,7 +42,7 @@ void DataLinkConsumer::onConnected()
     isLinked = true;
     complained = false;
     framer.clear();
-    emit linked();
+    Q_EMIT linked();
 }
 
 void DataLinkConsumer::onError()
@@ -50,10 +50,10 @@ void DataLinkConsumer::onError()
     if (isLinked || over) return; // a closed link is handled by onDisconnected
     // Once per outage, not at every retry.
     if (!complained)
-        emit problem(QString("cannot connect to %1 port %2: %3")
-                         .arg(options.host)
-                         .arg(options.port)
-                         .arg(socket->errorString()));
+        Q_EMIT problem(QString("cannot connect to %1 port %2: %3")
+                           .arg(options.host)
+                           .arg(options.port)
+                           .arg(socket->errorString()));
     complained = true;
     if (options.reconnect)
         QTimer::singleShot(retryMs, this, &DataLinkConsumer::connectNow);
@@ -66,11 +66,11 @@ void DataLinkConsumer::onDisconnected()
     isLinked = false;
     pause->stop();
     if (framer.heldBytes() > 0) {
-        emit problem(QString("link closed within a transfer (%1 bytes dropped)").arg(framer.heldBytes()));
+        Q_EMIT problem(QString("link closed within a transfer (%1 bytes dropped)").arg(framer.heldBytes()));
         checkFailed = true;
         framer.clear();
     }
-    emit unlinked();
+    Q_EMIT unlinked();
     if (over) return;
     if (options.reconnect)
         QTimer::singleShot(retryMs, this, &DataLinkConsumer::connectNow);
@@ -83,7 +83,7 @@ void DataLinkConsumer::readData()
     while (socket->bytesAvailable() > 0 && !over) {
         QList<QByteArray> done;
         if (!framer.append(socket->read(readPieceBytes), done)) {
-            emit problem(QString("more than %1 blocks in one transfer: dropped").arg(maxBlocks));
+            Q_EMIT problem(QString("more than %1 blocks in one transfer: dropped").arg(maxBlocks));
             checkFailed = true;
             socket->readAll();
             return;
@@ -103,15 +103,15 @@ void DataLinkConsumer::endTransfer(const QByteArray& bytes)
     // Only checked spectra go to disk: a peer sending junk must not fill the folder.
     const QStringList files = passed && !options.outDir.isEmpty() ? save(n, t.blocks) : QStringList();
     const QString replied = reply(n);
-    emit transferReceived(bytes, t.faults);
+    Q_EMIT transferReceived(bytes, t.faults);
     const QString line = QString("transfer %1: %2 blocks, %3, replied %4")
                              .arg(n)
                              .arg(t.blocks.size())
                              .arg(faultText(t.faults), replied);
     if (passed)
-        emit report(line + (files.isEmpty() ? QString() : ", wrote " + files.join(' ')));
+        Q_EMIT report(line + (files.isEmpty() ? QString() : ", wrote " + files.join(' ')));
     else
-        emit problem(line + ", not saved");
+        Q_EMIT problem(line + ", not saved");
     if (options.transfers > 0 && n >= options.transfers) {
         // Let a split reply finish before ending.
         const int delay = replied.startsWith("split") ? 2 * splitGapMs : 0;
@@ -174,7 +174,7 @@ QStringList DataLinkConsumer::save(int n, const QVector<McaTransfer::Block>& blo
     const SpectrumFiles files = writeSpectrumFiles(
         base, QString("Transfer %1, %2").arg(n).arg(now.toString("yyyy-MM-dd hh:mm:ss")), blocks);
     for (const QString& text : files.problems)
-        emit problem(text);
+        Q_EMIT problem(text);
     return files.written;
 }
 
@@ -183,5 +183,5 @@ void DataLinkConsumer::finish(int code)
     if (over) return;
     over = true;
     if (socket->state() == QAbstractSocket::ConnectedState) socket->waitForBytesWritten(flushWaitMs);
-    emit finished(code == Done && checkFailed ? CheckFailed : code);
+    Q_EMIT finished(code == Done && checkFailed ? CheckFailed : code);
 }

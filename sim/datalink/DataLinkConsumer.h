@@ -46,7 +46,7 @@ public:
     void start();
     static QByteArray replyBytes(ConsumerOptions::Reply reply, const QByteArray& text);
 
-signals:
+Q_SIGNALS:
     void linked();
     void unlinked();
     void transferReceived(const QByteArray& bytes, const QStringList& faults);

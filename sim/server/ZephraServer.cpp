@@ -58,7 +58,7 @@ bool ZephraServer::start(QString* error)
                      .arg(server->errorString());
         return false;
     }
-    emit note(QString("%1 keys from %2").arg(keys.size()).arg(config.keyFile));
+    Q_EMIT note(QString("%1 keys from %2").arg(keys.size()).arg(config.keyFile));
     return true;
 }
 
@@ -98,10 +98,10 @@ void ZephraServer::accept()
 
         connect(socket, &QTcpSocket::readyRead, this, [this, socket]() { readFrom(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket]() { forget(socket); });
-        emit note(QString("connection from %1 port %2, challenge %3")
-                      .arg(socket->peerAddress().toString())
-                      .arg(socket->peerPort())
-                      .arg(peer.challenge));
+        Q_EMIT note(QString("connection from %1 port %2, challenge %3")
+                        .arg(socket->peerAddress().toString())
+                        .arg(socket->peerPort())
+                        .arg(peer.challenge));
         sendTo(socket, QByteArray::number(peer.challenge));
     }
 }
@@ -116,9 +116,9 @@ void ZephraServer::readFrom(QTcpSocket* socket)
             logIn(socket, withoutLineEnd(raw));
     }
     if (peers.contains(socket) && socket->bytesAvailable() > maxLineBytes) {
-        emit note(QString("%1: line longer than %2 bytes, closing")
-                      .arg(QString::fromLatin1(peers[socket].name))
-                      .arg(maxLineBytes));
+        Q_EMIT note(QString("%1: line longer than %2 bytes, closing")
+                        .arg(QString::fromLatin1(peers[socket].name))
+                        .arg(maxLineBytes));
         socket->abort();
     }
 }
@@ -146,7 +146,7 @@ void ZephraServer::logIn(QTcpSocket* socket, const QByteArray& reply)
     peer.name = name;
     peer.loggedIn = true;
     byName.insert(name, socket);
-    emit note(QString("%1 logged in").arg(QString::fromLatin1(name)));
+    Q_EMIT note(QString("%1 logged in").arg(QString::fromLatin1(name)));
     sendTo(socket, systemName + '>' + name + " Ok: welcome");
 }
 
@@ -160,14 +160,14 @@ void ZephraServer::relay(QTcpSocket* socket, const QByteArray& raw)
     const QByteArray head = blank < 0 ? text : text.left(blank);
     const int gt = head.indexOf('>');
     if (blank < 0 || gt < 0) {
-        emit note(QString("%1: dropped, no head or body: %2")
-                      .arg(QString::fromLatin1(sender), QString::fromLatin1(line)));
+        Q_EMIT note(QString("%1: dropped, no head or body: %2")
+                        .arg(QString::fromLatin1(sender), QString::fromLatin1(line)));
         return;
     }
     const QByteArray from = head.left(gt);
     const QByteArray toNode = beforeDot(head.mid(gt + 1));
     if (beforeDot(from) != sender) {
-        emit note(
+        Q_EMIT note(
             QString("%1: dropped, sent as %2").arg(QString::fromLatin1(sender), QString::fromLatin1(from)));
         return;
     }
@@ -183,7 +183,7 @@ void ZephraServer::relay(QTcpSocket* socket, const QByteArray& raw)
     }
     const QByteArray body = text.mid(blank + 1);
     if (body.startsWith('@') || body.startsWith('_')) {
-        emit note(
+        Q_EMIT note(
             QString("%1: dropped, no node %2").arg(QString::fromLatin1(sender), QString::fromLatin1(toNode)));
         return;
     }
@@ -193,7 +193,7 @@ void ZephraServer::relay(QTcpSocket* socket, const QByteArray& raw)
 
 void ZephraServer::refuse(QTcpSocket* socket, const QByteArray& name, const QByteArray& reason)
 {
-    emit note(QString("refused %1: %2").arg(QString::fromLatin1(name), QString::fromLatin1(reason)));
+    Q_EMIT note(QString("refused %1: %2").arg(QString::fromLatin1(name), QString::fromLatin1(reason)));
     sendTo(socket, systemName + '>' + name + " Er: " + reason);
     peers.remove(socket);
     socket->disconnectFromHost();
@@ -205,7 +205,7 @@ void ZephraServer::forget(QTcpSocket* socket)
     if (it != peers.end()) {
         if (it->loggedIn) {
             byName.remove(it->name);
-            emit note(QString("%1 left").arg(QString::fromLatin1(it->name)));
+            Q_EMIT note(QString("%1 left").arg(QString::fromLatin1(it->name)));
         }
         peers.erase(it);
     }

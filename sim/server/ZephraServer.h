@@ -50,7 +50,7 @@ public:
 
     static int keyIndexFor(int challenge, int count);
 
-signals:
+Q_SIGNALS:
     void note(const QString& text); // one line of the verbose log
 
 private:

@@ -37,7 +37,7 @@ protected:
     void afterRequest() override;
     void faultsChanged(const UnitFaults& before) override;
 
-private slots:
+private Q_SLOTS:
     void acceptClients();
 
 private:

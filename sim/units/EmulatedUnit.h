@@ -62,7 +62,7 @@ protected:
     UnitFaults faults_;
     const bool verbose_;
 
-private slots:
+private Q_SLOTS:
     void readDatagrams();
 
 private:

@@ -43,5 +43,5 @@ void HistogramStream::close()
     gap_.stop();
     pending_.clear();
     socket_->abort();
-    emit closed(this);
+    Q_EMIT closed(this);
 }

@@ -19,7 +19,7 @@ public:
     void send(const QByteArray& data, int pieceBytes, int gapMs);
     void close();
 
-signals:
+Q_SIGNALS:
     void closed(HistogramStream* stream);
 
 private:

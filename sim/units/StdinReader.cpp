@@ -37,7 +37,7 @@ void StdinReader::readAvailable()
     while ((newline = buffer_.indexOf('\n')) >= 0) {
         const QByteArray line = buffer_.left(newline);
         buffer_.remove(0, newline + 1);
-        emit lineRead(QString::fromLocal8Bit(line));
+        Q_EMIT lineRead(QString::fromLocal8Bit(line));
     }
 }
 
@@ -51,7 +51,7 @@ void StdinReader::finish()
     if (!buffer_.isEmpty()) {
         const QByteArray rest = buffer_;
         buffer_.clear();
-        emit lineRead(QString::fromLocal8Bit(rest));
+        Q_EMIT lineRead(QString::fromLocal8Bit(rest));
     }
-    emit ended();
+    Q_EMIT ended();
 }

@@ -14,11 +14,11 @@ class StdinReader : public QObject
 public:
     explicit StdinReader(QObject* parent = nullptr);
 
-signals:
+Q_SIGNALS:
     void lineRead(const QString& line);
     void ended();
 
-private slots:
+private Q_SLOTS:
     void readAvailable();
 
 private:

@@ -33,7 +33,7 @@ class TestAnalysis : public QObject
         return s;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // A decimal comma must reach neither the lines nor the calibration files.

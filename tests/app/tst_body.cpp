@@ -28,7 +28,7 @@ class TestBody : public QObject
     static constexpr int floodMs = 20000;
     std::unique_ptr<UnitEmulatorThread> emu;
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QString error;
@@ -65,8 +65,8 @@ private slots:
         QTextCursor cursor = edit->textCursor();
         cursor.setPosition(0);
         edit->setTextCursor(cursor);
-        emit body.log("first", QColor(255, 0, 0));
-        emit body.log("last");
+        Q_EMIT body.log("first", QColor(255, 0, 0));
+        Q_EMIT body.log("last");
         QVERIFY(edit->toPlainText().startsWith("first\nStarting !!\n") &&
                 edit->toPlainText().endsWith("last\n"));
         QCOMPARE(log->firstBlock().begin().fragment().charFormat().foreground().color(), QColor(255, 0, 0));

@@ -32,7 +32,7 @@ class TestEndToEnd : public QObject
         return client.readAllStandardOutput();
     }
 
-private slots:
+private Q_SLOTS:
     void readsTheConfigurationTheOptionsNameAndStaysUp()
     {
         // options|what the program says|what it does not

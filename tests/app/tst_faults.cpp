@@ -17,7 +17,7 @@ class TestFaults : public QObject
     quint16 linkPort = 0;
     QSet<quint32> mayWrite;
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         rig.extraConfig = TavikRig::freeDataLink;

@@ -40,7 +40,7 @@ class TestConfigText : public QObject
         return store.value(input, "def") + '|' + store.rest(input, "def"); // lookup
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         store.readFile(

@@ -126,7 +126,7 @@ class TestSpectrumFiles : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

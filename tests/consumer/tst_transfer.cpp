@@ -13,7 +13,7 @@ class TestTransfer : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void framerCutsTransfersAcrossPieces()
     {
         McaBlock one;

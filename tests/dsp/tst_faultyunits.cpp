@@ -15,7 +15,7 @@ class TestFaultyUnits : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void wrongLengthAndTricklingHistogram()
     {
         TavikRig rig;

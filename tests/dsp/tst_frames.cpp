@@ -9,7 +9,7 @@ class TestFrames : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     // Unit answers shorter than their head or than the value asked for read as 0.
     void shortAnswersReadAsZero()
     {

@@ -33,7 +33,7 @@ class TestVexHv : public QObject
         return seen.join(',') + '|' + looks.join(' ') + ' ' + hv->ui.Voltage->text();
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         QString error;

@@ -17,7 +17,7 @@ class TestMonitorLinks : public QObject
     static constexpr int waitMs = 20000;
     QTemporaryDir dir;
 
-private slots:
+private Q_SLOTS:
     void dataLinkAcksWholeStalledAndUnframedTransfers()
     {
         QTcpServer node;

@@ -21,7 +21,7 @@ class TestMonitorParts : public QObject
         return b;
     }
 
-private slots:
+private Q_SLOTS:
     // The sum counts both ends, as GetValues does, and only bins that exist.
     void roiSumsAndNames()
     {

@@ -58,7 +58,7 @@ class TestMonitorSession : public QObject
         return QTest::qWaitFor([&] { return transfers() > n; }, waitMs);
     }
 
-private slots:
+private Q_SLOTS:
     void cleanup()
     {
         session.reset();

@@ -36,7 +36,7 @@ class TestBodyRequests : public QObject
         return QColor();
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QString error = rig.startUnits("127.0.64.2", 2);

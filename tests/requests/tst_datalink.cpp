@@ -120,7 +120,7 @@ class TestDataLink : public QObject
         return s.readAll();
     }
 
-private slots:
+private Q_SLOTS:
     void cleanup()
     {
         if (rig) QVERIFY(rig->tavikRunning());

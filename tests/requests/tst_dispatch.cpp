@@ -30,7 +30,7 @@ class TestDispatch : public QObject
         return r.size() == 1 ? UnitRequest::parse(r.first()) : UnitRequest();
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         rig = std::make_unique<TavikRig>();

@@ -44,7 +44,7 @@ class TestMeasurementRequests : public QObject
         return b;
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         rig = std::make_unique<TavikRig>();

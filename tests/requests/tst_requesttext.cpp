@@ -27,7 +27,7 @@ class TestRequestText : public QObject
                number(sumThroughEnd(ones.data(), 4096, start, end)); // roi sums
     }
 
-private slots:
+private Q_SLOTS:
     // Each row is one rule, its cases "input => expected".
     void textRules_data()
     {

@@ -29,7 +29,7 @@ class TestDspSettingCtrl : public QObject
     static void type(QLineEdit* field, const QString& text)
     {
         field->setText(text);
-        emit field->editingFinished();
+        Q_EMIT field->editingFinished();
     }
     QString file(const QByteArray& text)
     {
@@ -37,7 +37,7 @@ class TestDspSettingCtrl : public QObject
         return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() ? f.fileName() : QString();
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QString error;

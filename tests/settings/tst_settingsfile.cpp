@@ -9,7 +9,7 @@ class TestSettingsFile : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { buildRegisterMap(); }
 
     void writtenLines()

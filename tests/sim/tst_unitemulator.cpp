@@ -56,7 +56,7 @@ class TestUnitEmulator : public QObject
         return std::accumulate(b.begin(), b.end(), quint64(0));
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         EmulatorConfig config;

@@ -12,7 +12,7 @@ class TestZephraServer : public QObject
 
     QTemporaryDir dir;
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(dir.isValid());

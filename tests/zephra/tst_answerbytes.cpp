@@ -57,7 +57,7 @@ class TestAnswerBytes : public QObject
         return msg;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(dir.isValid());

@@ -82,7 +82,7 @@ class TestZephra : public QObject
             .arg(why);
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
@@ -281,7 +281,7 @@ private slots:
              {"hostLE=A", "hostLE=A", "portLE=7000", "hostLE=B", "portLE=7000", "hostLE=A"}) {
             auto* field = z.findChild<QLineEdit*>(edit.section('=', 0, 0));
             field->setText(edit.section('=', 1));
-            emit field->editingFinished();
+            Q_EMIT field->editingFinished();
         }
         QFile f(History::fileName);
         QVERIFY(f.open(QIODevice::ReadOnly));

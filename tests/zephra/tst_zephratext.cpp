@@ -29,7 +29,7 @@ class TestZephraText : public QObject
         return QString::number(RetryDelay::waitMs(first.toInt(), second.toDouble())); // wait
     }
 
-private slots:
+private Q_SLOTS:
     // Each row is one rule, its cases "input => expected".
     void textRules_data()
     {
