@@ -197,7 +197,9 @@ void VexUnit::decodeLastAnswer()
 
 void VexUnit::udpDataReady()
 {
-    while (udpSocket.hasPendingDatagrams()) {
+    // Bounded per notification: a flood must leave the event loop time for everything else
+    // (the notifier fires again while datagrams wait).
+    for (int n = 0; n < maxStaleDatagrams && udpSocket.hasPendingDatagrams(); ++n) {
         readDatagramInto(received);
         takeAnswer(received);
         Q_EMIT lastUdpDataReady();
