@@ -5,10 +5,12 @@
 #include "dsp/VexDA.h"
 #include "process/ChildProcess.h"
 #include "settings/DspSettingCtrl.h"
+#include "settings/SettingsTable.h"
 #include "translations/Catalogue.h"
 
 #include <QApplication>
 #include <QScrollBar>
+#include <QTemporaryFile>
 #include <QTranslator>
 #include <QWheelEvent>
 #include <QWindow>
@@ -158,9 +160,24 @@ int main(int argc, char* argv[])
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     out() << QString("read-out with the editor open       : %1 ms\n").arg(msSince(t), 0, 'f', 1);
 
+    // The picture: the first rows, some values changed in the unit, some loaded from a file.
     const int shotAt = args.indexOf("--shot");
     if (shotAt >= 0) {
-        bar->setValue(bar->maximum() / 3);
+        const QVector<RegisterPlace> places = unitRegisterPlaces();
+        QTemporaryFile file;
+        if (!file.open()) qFatal("no file to load");
+        for (int i = 0; i < 24; ++i) {
+            if (i % 3 == 0) dsps.front()->writeRegister(places.at(i).address, quint64(100 + i), true, 2);
+            if (i % 2 == 0)
+                file.write(QString("DSP0 x : 0 %1 %2\n")
+                               .arg(places.at(i).address, 0, 16)
+                               .arg(100 + i, 0, 16)
+                               .toLatin1());
+        }
+        file.close();
+        editor.readOut();
+        editor.load(file.fileName());
+        bar->setValue(0);
         QCoreApplication::processEvents();
         if (!editor.grab().save(args.value(shotAt + 1))) qFatal("cannot save the picture");
     }
