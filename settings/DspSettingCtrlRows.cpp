@@ -14,7 +14,7 @@ void DspSettingCtrl::setUpConfigLines(QVector<DspData>& config)
 {
     // Focus left in a row would move on, into the rows being refilled, as the row is hidden.
     if (QWidget* focus = focusWidget(); focus && scrollAreaWidgetContents->isAncestorOf(focus))
-        focus->clearFocus();
+        scrollArea->setFocus();
     for (ConfigLine* line : configLines)
         showRecord(line, -1);
     rows.reset(config);
@@ -96,8 +96,9 @@ void DspSettingCtrl::placeLines()
 void DspSettingCtrl::showRecord(ConfigLine* line, int record)
 {
     if (line->record() == record) return;
-    // What was typed and not yet finished is taken into the record the line showed.
-    if (QWidget* focus = focusWidget(); focus && line->isAncestorOf(focus)) focus->clearFocus();
+    // What was typed and not yet finished is taken into the record the line showed; the
+    // focus goes to the scroll area, so the keys go on scrolling.
+    if (QWidget* focus = focusWidget(); focus && line->isAncestorOf(focus)) scrollArea->setFocus();
     if (const int shown = line->record(); shown >= 0 && shown < rows.size()) {
         if (line->typedText(ConfigLine::New) != rows.at(shown).newText) takeEdit(line, ConfigLine::New);
         if (line->typedText(ConfigLine::Restored) != rows.at(shown).restoredText)

@@ -117,6 +117,7 @@ private Q_SLOTS:
         QCOMPARE(row(at)->ValNew->text() + ' ' + row(at)->ValNew->styleSheet(),
                  "070000 " + QString(StyleSheets::pink));
         QCOMPARE(row(at + 1)->ValNew->text(), QString("0"));
+        QCOMPARE(QApplication::focusWidget(), ctrl->scrollArea); // the keys go on scrolling
 
         row(at)->HexRestored->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
