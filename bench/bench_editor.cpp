@@ -111,6 +111,11 @@ int main(int argc, char* argv[])
             QString("dsp%1").arg(i + 1), QString::fromStdString(BareNet::addressText(first + quint32(i)))));
     out() << QString("units built (panels included)       : %1 ms\n").arg(msSince(t), 0, 'f', 1);
 
+    t.restart();
+    const int places = unitRegisterPlaces().size(); // what each read-out walks per unit
+    out()
+        << QString("map walk, %1 registers of a unit      : %2 ms\n").arg(places).arg(msSince(t), 0, 'f', 2);
+
     DspSettingCtrl editor;
     for (auto& u : dsps)
         editor.dspUnits.append(u.get());
