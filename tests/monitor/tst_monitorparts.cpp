@@ -55,6 +55,32 @@ private Q_SLOTS:
         QCOMPARE(m.measurementNumber(), quint32(12));
     }
 
+    // The keys the window's analysis reads from the configuration.
+    void analysisKeys_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("expected"); // calibration file and alarm percent, or the error
+        const QString bad = "MONITOR_DEAD_TIME_ALARM must be 0-100 (%)";
+        QTest::newRow("defaults") << QByteArray() << " 10";
+        QTest::newRow("set") << QByteArray("monitor_calibration \"my cal.txt\"\nMONITOR_DEAD_TIME_ALARM 2.5")
+                             << "my cal.txt 2.5";
+        QTest::newRow("no number") << QByteArray("MONITOR_DEAD_TIME_ALARM ten") << bad;
+        QTest::newRow("above 100") << QByteArray("MONITOR_DEAD_TIME_ALARM 100.5") << bad;
+    }
+    void analysisKeys()
+    {
+        QFETCH(QByteArray, file);
+        QFile f(dir.filePath("keys.cfg"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
+        f.close();
+        MonitorOptions o;
+        QString message;
+        if (MonitorOptions::read({"tavik-monitor", "--config", f.fileName()}, &o, &message) ==
+            MonitorOptions::Run)
+            message = o.calibrationFile + " " + QString::number(o.deadTimeAlarmPercent);
+        QTEST(message, "expected");
+    }
+
     void optionsCommandLineWinsOverFile_data()
     {
         QTest::addColumn<QStringList>("args");
