@@ -23,20 +23,15 @@ class TestAnalyzeCommand : public QObject
     const Peak peaks[2] = {{1e5, 1000.3, 3}, {2e5, 2500.7, 5}};
     const Analysis::Calibration own{2, 0.5, 1e-6}, given{10, 0.25, 0};
 
-    // A Gaussian integrated over each bin, rounded, on a background of whole counts: the line
-    // through the ends of a whole-spectrum ROI is then exact.
-    QVector<quint32> counts(const Peak& p, double level, double slope)
+    // A Gaussian integrated over each bin, rounded, on a flat background of whole counts: the
+    // line through the ends of a whole-spectrum ROI is then exact.
+    static QVector<quint32> counts(const Peak& p, quint32 level)
     {
         QVector<quint32> c(4096);
         auto below = [&](double x) { return 0.5 * std::erfc((p.centre - x) / (p.sigma * M_SQRT2)); };
         for (int i = 0; i < c.size(); ++i)
-            c[i] = quint32(qRound(p.area * (below(i + 0.5) - below(i - 0.5)) + level + slope * i));
+            c[i] = level + quint32(qRound(p.area * (below(i + 0.5) - below(i - 0.5))));
         return c;
-    }
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
     }
     int analyze(const QStringList& args, QString* out, QString* err)
     {
@@ -50,32 +45,31 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // no decimal comma out
         SpectrumRun run;
         run.elements.resize(2);
-        run.elements[0].counts = counts(peaks[0], 10, 0);
-        run.elements[0].rois = {{980, 1020, 0}};
-        run.elements[0].calibration = {own.offset, own.gain, own.quad};
-        run.elements[1].counts = counts(peaks[1], 20, 0);
-        run.elements[1].element = 1;
         QVector<McaTransfer::Block> blocks(2);
         for (int k = 0; k < 2; ++k) {
+            run.elements[k].element = k;
+            run.elements[k].counts = blocks[k].bins = counts(peaks[k], 10 * (k + 1));
             blocks[k].binCount = 4096;
-            blocks[k].bins = run.elements.at(k).counts;
         }
+        run.elements[0].rois = {{980, 1020, 0}};
+        run.elements[0].calibration = {own.offset, own.gain, own.quad};
         const QByteArray n42 = n42Document(run), spe = speDocument(run, 0);
-        const QString names[] = {
-            write("run.n42", n42),
-            write("n42.spe", n42),
-            write("e0.spe", spe),
-            write("e1.spe", speDocument(run, 1)),
-            write("run.csv", mcaCsv(blocks)),
-            write("cal.txt", "# element offset gain\n0 10 0.25\n"),
-            write("bad.cal", "0 10 0.25\n1 2 0,5\n"),
-            write("junk.n42", "\xEF\xBB\xBF  hello\n"),
-            write("cut.n42", n42.left(n42.size() / 2)),
-            write("bad.spe", QByteArray(spe).replace("0 4095\n", "0 4095\nzero\n")),
+        const QMap<QString, QByteArray> contents{
+            {"run.n42", n42},
+            {"n42.spe", n42},
+            {"e0.spe", spe},
+            {"e1.spe", speDocument(run, 1)},
+            {"run.csv", mcaCsv(blocks)},
+            {"cal.txt", "# element offset gain\n0 10 0.25\n"},
+            {"bad.cal", "0 10 0.25\n1 2 0,5\n"},
+            {"junk.n42", "\xEF\xBB\xBF  hello\n"},
+            {"bad.spe", QByteArray(spe).replace("0 4095\n", "0 4095\nzero\n")},
         };
-        for (const QString& n : names)
-            files.insert(QFileInfo(n).fileName(), n);
-        QCOMPARE(files.size(), 10);
+        for (auto c = contents.cbegin(); c != contents.cend(); ++c) {
+            QFile f(dir.filePath(c.key()));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(c.value()) == c.value().size());
+            files.insert(c.key(), f.fileName());
+        }
     }
 
     void analyze_data()
@@ -95,15 +89,12 @@ private Q_SLOTS:
             << "--analyze run.csv --calibration cal.txt" << 0 << "0 0-4095 given;1 0-4095 none";
         QTest::newRow("no such file") << "--analyze gone.n42" << 2 << "gone.n42 is no regular file";
         QTest::newRow("no spectrum file") << "--analyze junk.n42" << 2 << "neither an N42, an SPE nor";
-        QTest::newRow("cut short") << "--analyze cut.n42" << 2 << "cut.n42: ";
         QTest::newRow("a wrong count") << "--analyze bad.spe" << 2 << "bad.spe: line ";
         QTest::newRow("a wrong calibration line")
             << "--analyze run.n42 --calibration bad.cal" << 2 << "bad.cal: line 2: gain \"0,5\"";
         QTest::newRow("one ROI channel") << "--analyze run.n42 --roi 5" << 2 << "--roi takes two channels";
         QTest::newRow("ROI reversed") << "--analyze run.n42 --roi 9 8" << 2 << "--roi takes two channels";
-        QTest::newRow("ROI below 0") << "--roi -1 8 --analyze run.n42" << 2 << "--roi takes two channels";
-        QTest::newRow("no file") << "--analyze" << 2 << "--analyze takes one file";
-        QTest::newRow("two files") << "--analyze run.n42 --analyze e0.spe" << 2 << "--analyze takes one file";
+        QTest::newRow("no file") << "--roi 1 8 --analyze" << 2 << "--analyze takes one file";
         QTest::newRow("other options") << "--analyze run.n42 --log" << 2 << "unexpected argument \"--log\"";
     }
     void analyze()
@@ -128,7 +119,7 @@ private Q_SLOTS:
             checkLine(lines.at(k), want.at(k).split(' '));
     }
 
-    // The program itself: no display, the same lines, and its exit statuses.
+    // The program itself: no display, the same lines, and its exit status on an error.
     void program()
     {
         QProcess p;
@@ -137,18 +128,16 @@ private Q_SLOTS:
         env.remove("QT_QPA_PLATFORM");
         p.setProcessEnvironment(env);
         const QString exe = builtProgram("../monitor/tavik-monitor", "TAVIK_MONITOR_EXE");
-        const QStringList args{"--analyze", files.value("run.n42"), "--roi", "990", "1010", "-platform",
-                               "offscreen"};
-        p.start(exe, args);
-        QVERIFY(p.waitForFinished(30000));
+        const QStringList args{"--analyze", files.value("run.n42"), "--roi", "990", "1010"};
         QString out, err;
         QCOMPARE(analyze(args, &out, &err), 0);
-        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), out);
+        p.start(exe, args + QStringList{"-platform", "offscreen"});
+        QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), out);
         p.start(exe, {"--analyze", files.value("bad.spe")});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 2);
-        QVERIFY(p.readAllStandardError().startsWith("tavik-monitor: " + files.value("bad.spe").toUtf8()));
     }
 
 private:
@@ -166,8 +155,8 @@ private:
                                      (calibrated ? " centroid_kev fwhm_kev" : ""));
         QCOMPARE(values.mid(0, 2), want.mid(0, 2));
         const Peak& p = peaks[want.at(0).toInt()];
-        const int start = want.at(1).section('-', 0, 0).toInt(), end = want.at(1).section('-', 1).toInt();
-        if (start > p.centre || end < p.centre) { // far from the peak: no peak to measure
+        if (want.at(1).section('-', 0, 0).toInt() > p.centre ||
+            want.at(1).section('-', 1).toInt() < p.centre) { // no peak there
             QCOMPARE(values.at(keys.indexOf("centroid")), QString("n/a"));
             return;
         }
