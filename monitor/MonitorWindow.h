@@ -1,9 +1,11 @@
 #pragma once
 
+#include "monitor/MonitorAnalysis.h"
 #include "ui_MonitorWindow.h"
 
 #include <QMainWindow>
 
+class CalibrationBar;
 class ElementPanel;
 class MonitorSession;
 class QGridLayout;
@@ -36,6 +38,8 @@ private:
 
     Ui::MonitorWindow ui;
     MonitorSession& session;
+    MonitorAnalysis analysis;
+    CalibrationBar* calibrationBar;
     QGridLayout* grid;
     QList<ElementPanel*> panels;
     QLabel* serverL;

@@ -7,6 +7,7 @@
 #include "tests/support/RequestRig.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QtTest>
 #include <qwt_plot_marker.h>
 
@@ -45,6 +46,9 @@ class TestMonitorSession : public QObject
         o.keyFile = rig->dir.filePath("zephra.keys");
         o.intervalMs = 500;
         o.vexda = vexda;
+        QFile calibration(rig->dir.filePath("monitor.cal"));
+        if (calibration.open(QIODevice::WriteOnly) && calibration.write("0 1 0.5\n") > 0)
+            o.calibrationFile = calibration.fileName();
         session = std::make_unique<MonitorSession>(o);
         connect(&session->server(), &ServerLink::traffic, this, [this](const QString& line, bool sent) {
             if (sent) asked << line.section(' ', 1, 1);
@@ -114,6 +118,10 @@ private Q_SLOTS:
             QCOMPARE(marks.size(), 1);
             QVERIFY(
                 static_cast<QwtPlotMarker*>(marks.first())->label().text().endsWith(": " + values.at(5 + k)));
+            // The report's gross counts are the same bins' sum; element 0 alone has keV.
+            const ElementPanel* panel = window.findChildren<ElementPanel*>().at(k);
+            QVERIFY(panel->findChild<QLabel*>("report")->text().contains(" gross " + values.at(5 + k)));
+            QCOMPARE(panel->plot()->axisTitle(QwtPlot::xBottom).text(), k == 0 ? "energy (keV)" : "bin");
         }
         QCOMPARE(QString::number(total), values.first());
 
