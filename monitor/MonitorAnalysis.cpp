@@ -77,3 +77,23 @@ QString MonitorAnalysis::reportText(int element, const MonitorModel::Element& e)
                       .arg(cal->widthKev(*r.centroid, *r.fwhm), 0, 'f', 2);
     return text;
 }
+
+MonitorAnalysis::Sum MonitorAnalysis::sum(const MonitorModel& model, const QVector<int>& selected,
+                                          bool inKev) const
+{
+    QVector<Analysis::Spectrum> spectra;
+    QVector<Analysis::Calibration> cals;
+    for (int k : selected) {
+        if (k < 0 || k >= model.elements().size()) continue;
+        spectra << Analysis::countsOf(model.elements().at(k).block.bins);
+        if (const std::optional<Analysis::Calibration> cal = calibration(k)) cals << *cal;
+    }
+    Sum s;
+    if (inKev && !spectra.isEmpty() && cals.size() == spectra.size()) {
+        s.axis = Analysis::commonAxis(spectra, cals);
+        if (s.axis && Analysis::sumOnAxis(spectra, cals, *s.axis, &s.counts)) return s;
+        s.axis.reset();
+    }
+    s.counts = Analysis::sumChannels(spectra);
+    return s;
+}

@@ -3,6 +3,7 @@
 #include "analysis/CalibrationFile.h"
 #include "analysis/DeadTimeAlarm.h"
 #include "analysis/RoiReport.h"
+#include "analysis/SumSpectrum.h"
 #include "monitor/MonitorModel.h"
 
 #include <optional>
@@ -35,6 +36,15 @@ public:
     static Analysis::RoiReport report(const MonitorModel::Element& e);
     // The report in the window's words, keV when the element is calibrated.
     QString reportText(int element, const MonitorModel::Element& e) const;
+
+    struct Sum
+    {
+        Analysis::Spectrum counts;
+        std::optional<Analysis::EnergyAxis> axis; // the common keV axis of the bins; none: channels
+    };
+    // The selected elements summed: on a common keV axis when `inKev` and every one of them is
+    // calibrated, else bin by bin in channels. Elements that do not exist are left out.
+    Sum sum(const MonitorModel& model, const QVector<int>& selected, bool inKev) const;
 
 private:
     Analysis::CalibrationTable calibrations;

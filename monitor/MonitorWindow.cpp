@@ -6,6 +6,7 @@
 #include "monitor/ElementPanel.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/ServerLink.h"
+#include "monitor/SumWindow.h"
 #include "widgets/StyleSheets.h"
 
 #include <QDateTime>
@@ -21,8 +22,8 @@ constexpr double plotAspect = 1.6; // width over height that a spectrum reads be
 
 MonitorWindow::MonitorWindow(MonitorSession& session, QWidget* parent)
     : QMainWindow(parent), session(session), analysis(session.options().deadTimeAlarmPercent),
-      calibrationBar(new CalibrationBar(analysis)), serverL(new QLabel), nodeL(new QLabel), linkL(new QLabel),
-      measurementL(new QLabel)
+      calibrationBar(new CalibrationBar(analysis)), sumWindow(new SumWindow(analysis, this)),
+      serverL(new QLabel), nodeL(new QLabel), linkL(new QLabel), measurementL(new QLabel)
 {
     ui.setupUi(this);
     grid = new QGridLayout(ui.plotArea);
@@ -37,6 +38,11 @@ MonitorWindow::MonitorWindow(MonitorSession& session, QWidget* parent)
     ui.buttonBar->insertWidget(ui.buttonBar->indexOf(ui.logC) + 1, calibrationBar);
     if (!session.options().calibrationFile.isEmpty()) calibrationBar->load(session.options().calibrationFile);
     connect(calibrationBar, &CalibrationBar::changed, this, &MonitorWindow::showModel);
+    auto* sumB = new QPushButton(tr("Sum..."));
+    sumB->setToolTip(tr("The sum spectrum of the elements ticked"));
+    ui.buttonBar->insertWidget(ui.buttonBar->indexOf(calibrationBar), sumB);
+    connect(sumB, &QPushButton::clicked, sumWindow, &QWidget::show);
+    connect(sumWindow, &SumWindow::selectionChanged, this, &MonitorWindow::showModel);
 
     connect(ui.startB, &QPushButton::clicked, &session, &MonitorSession::runStart);
     connect(ui.stopB, &QPushButton::clicked, &session, &MonitorSession::runStop);
@@ -117,6 +123,10 @@ void MonitorWindow::showModel()
         panels.first()->showSpectra(tr("All elements"), all, lines.join('\n'), ui.logC->isChecked());
         panels.first()->showAnalysis(reports.join('\n'), alarms.join('\n'), std::nullopt);
     }
+    QStringList titles;
+    for (int k = 0; k < n; ++k)
+        titles << elementTitle(k);
+    sumWindow->showModel(model, titles, calibrationBar->kevAxis(), ui.logC->isChecked());
     const bool running = model.running();
     ui.runL->setText(running ? tr("Running") : tr("Idle"));
     ui.runL->setStyleSheet(running ? StyleSheets::green : StyleSheets::grey);

@@ -7,6 +7,7 @@
 
 class CalibrationBar;
 class ElementPanel;
+class SumWindow;
 class MonitorSession;
 class QGridLayout;
 class QLabel;
@@ -40,6 +41,7 @@ private:
     MonitorSession& session;
     MonitorAnalysis analysis;
     CalibrationBar* calibrationBar;
+    SumWindow* sumWindow;
     QGridLayout* grid;
     QList<ElementPanel*> panels;
     QLabel* serverL;

@@ -271,6 +271,14 @@ centroid %1 ch (%2 keV)  FWHM %3 ch (%4 keV)</source>
         <translation>エネルギー (keV)</translation>
     </message>
     <message>
+        <source>Sum...</source>
+        <translation>合計...</translation>
+    </message>
+    <message>
+        <source>The sum spectrum of the elements ticked</source>
+        <translation>チェックしたエレメントの合計スペクトル</translation>
+    </message>
+    <message>
         <source>Running</source>
         <translation>測定中</translation>
     </message>
@@ -524,6 +532,29 @@ centroid %1 ch (%2 keV)  FWHM %3 ch (%4 keV)</source>
     <message>
         <source>Calibration %1 not loaded: %2</source>
         <translation>校正 %1 を読み込めません: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SumWindow</name>
+    <message>
+        <source>Sum spectrum</source>
+        <translation>合計スペクトル</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>合計</translation>
+    </message>
+    <message>
+        <source>Tick the elements to sum.</source>
+        <translation>合計するエレメントをチェックしてください。</translation>
+    </message>
+    <message>
+        <source>Elements summed: %1, on a common axis of %2 keV per bin</source>
+        <translation>合計したエレメント: %1、共通軸 %2 keV/ビン</translation>
+    </message>
+    <message>
+        <source>Elements summed: %1, bin by bin in channels</source>
+        <translation>合計したエレメント: %1、チャンネルごと</translation>
     </message>
 </context>
 </TS>

@@ -4,6 +4,8 @@
 #include "monitor/MonitorOptions.h"
 
 #include <QtTest>
+
+#include <numeric>
 #include <qwt_plot.h>
 #include <qwt_scale_draw.h>
 
@@ -132,6 +134,24 @@ private Q_SLOTS:
         QCOMPARE(a.alarmText(1), QString());
         QVERIFY(!take(1, 1, 1)); // a new run
         QCOMPARE(a.alarm(0), std::nullopt);
+    }
+
+    // In channels unless every element summed is calibrated; then on their common keV axis.
+    void sums()
+    {
+        MonitorModel m;
+        m.takeTransfer({block(0, 0, 1), block(1, 0, 2), block(2, 0, 4)});
+        MonitorAnalysis a;
+        QFile f(dir.filePath("sum.cal"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("0 0 1\n1 0 2\n") > 0);
+        f.close();
+        QString error;
+        QVERIFY(a.loadCalibration(f.fileName(), &error));
+        const MonitorAnalysis::Sum channels = a.sum(m, {0, 2, 9}, true), kev = a.sum(m, {0, 1}, true);
+        QVERIFY(!channels.axis && channels.counts == Analysis::Spectrum(4096, 5.0));
+        QCOMPARE(a.sum(m, {0, 1}, false).counts, Analysis::Spectrum(4096, 3.0));
+        QVERIFY(kev.axis && kev.axis->lowEdge == -1 && kev.axis->binWidth == 2);
+        QCOMPARE(std::accumulate(kev.counts.cbegin(), kev.counts.cend(), 0.0), 4096 * 3.0);
     }
 
     // keV ticks at round energies, placed at their channels, and labelled with them.
