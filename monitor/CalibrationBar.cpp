@@ -17,6 +17,8 @@ CalibrationBar::CalibrationBar(MonitorAnalysis& analysis, QWidget* parent)
     kevC->setToolTip(tr("Energy axes for the calibrated elements"));
     kevC->setEnabled(false);
     stateL->setTextFormat(Qt::PlainText);
+    stateL->setMinimumWidth(1); // a long name or error must not widen the window beyond the screen
+    stateL->hide();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     for (QWidget* w :
@@ -41,6 +43,7 @@ bool CalibrationBar::load(const QString& path)
         loaded ? tr("Calibration %1").arg(name)
                : tr("Calibration %1 not loaded: %2").arg(name, error.mid(path.size() + 2).left(200)));
     stateL->setToolTip(loaded ? path : error);
+    stateL->show();
     stateL->setStyleSheet(loaded ? QString() : QStringLiteral("color: rgb(255, 0, 0);"));
     kevC->setEnabled(analysis.calibrated());
     if (loaded) kevC->setChecked(analysis.calibrated());

@@ -36,6 +36,7 @@ MonitorWindow::MonitorWindow(MonitorSession& session, QWidget* parent)
     }
     ui.overlayC->setChecked(session.options().overlay);
     ui.buttonBar->insertWidget(ui.buttonBar->indexOf(ui.logC) + 1, calibrationBar);
+    ui.verticalLayout->insertWidget(1, calibrationBar->stateLabel());
     if (!session.options().calibrationFile.isEmpty()) calibrationBar->load(session.options().calibrationFile);
     connect(calibrationBar, &CalibrationBar::changed, this, &MonitorWindow::showModel);
     auto* sumB = new QPushButton(tr("Sum..."));
