@@ -27,6 +27,13 @@ class TestMonitorParts : public QObject
         return b;
     }
 
+    // A file of the test's folder that holds `text`; empty when it cannot be written.
+    QString written(const QString& name, const QByteArray& text)
+    {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() ? f.fileName() : QString();
+    }
+
 private Q_SLOTS:
     // The sum counts both ends, as GetValues does, and only bins that exist.
     void roiSumsAndNames()
@@ -93,11 +100,8 @@ private Q_SLOTS:
             b.bins[996 + i] += peak[i];
         m.takeTransfer({b});
         MonitorAnalysis a;
-        QFile f(dir.filePath("cal.txt"));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(calibration.toLatin1()) == calibration.size());
-        f.close();
         QString error;
-        QVERIFY2(a.loadCalibration(f.fileName(), &error), qPrintable(error));
+        QVERIFY2(a.loadCalibration(written("cal.txt", calibration.toLatin1()), &error), qPrintable(error));
         QTEST(a.reportText(0, m.elements().at(0)), "expected");
     }
 
@@ -106,14 +110,10 @@ private Q_SLOTS:
     {
         MonitorAnalysis a(20);
         QString error;
-        QFile f(dir.filePath("two.cal"));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("0 1 0.25\n") > 0);
-        f.close();
-        QVERIFY(a.loadCalibration(f.fileName(), &error));
-        QVERIFY(f.open(QIODevice::Append) && f.write("1 2 x\n") > 0);
-        f.close();
-        QVERIFY(!a.loadCalibration(f.fileName(), &error));
-        QCOMPARE(error, f.fileName() + ": line 2: gain \"x\" is not a number");
+        QVERIFY(a.loadCalibration(written("good.cal", "0 1 0.25\n"), &error));
+        const QString bad = written("bad.cal", "0 1 0.5\n1 2 x\n");
+        QVERIFY(!a.loadCalibration(bad, &error));
+        QCOMPARE(error, bad + ": line 2: gain \"x\" is not a number");
         QVERIFY(a.calibration(0) && a.calibration(0)->gain == 0.25);
 
         MonitorModel m;
@@ -142,11 +142,8 @@ private Q_SLOTS:
         MonitorModel m;
         m.takeTransfer({block(0, 0, 1), block(1, 0, 2), block(2, 0, 4)});
         MonitorAnalysis a;
-        QFile f(dir.filePath("sum.cal"));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("0 0 1\n1 0 2\n") > 0);
-        f.close();
         QString error;
-        QVERIFY(a.loadCalibration(f.fileName(), &error));
+        QVERIFY(a.loadCalibration(written("sum.cal", "0 0 1\n1 0 2\n"), &error));
         const MonitorAnalysis::Sum channels = a.sum(m, {0, 2, 9}, true), kev = a.sum(m, {0, 1}, true);
         QVERIFY(!channels.axis && channels.counts == Analysis::Spectrum(4096, 5.0));
         QCOMPARE(a.sum(m, {0, 1}, false).counts, Analysis::Spectrum(4096, 3.0));
@@ -189,12 +186,9 @@ private Q_SLOTS:
     void analysisKeys()
     {
         QFETCH(QByteArray, file);
-        QFile f(dir.filePath("keys.cfg"));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
-        f.close();
         MonitorOptions o;
         QString message;
-        if (MonitorOptions::read({"tavik-monitor", "--config", f.fileName()}, &o, &message) ==
+        if (MonitorOptions::read({"tavik-monitor", "--config", written("keys.cfg", file)}, &o, &message) ==
             MonitorOptions::Run)
             message = o.calibrationFile + " " + QString::number(o.deadTimeAlarmPercent);
         QTEST(message, "expected");
