@@ -96,6 +96,8 @@ private Q_SLOTS:
             << "--analyze run.n42 --calibration bad.cal" << 2 << "bad.cal: line 2: gain \"0,5\"";
         QTest::newRow("one ROI channel") << "--analyze run.n42 --roi 5" << 2 << "--roi takes two channels";
         QTest::newRow("ROI reversed") << "--analyze run.n42 --roi 9 8" << 2 << "--roi takes two channels";
+        QTest::newRow("ROI below 0") << "--analyze run.n42 --roi -1 8" << 2 << "--roi takes two channels";
+        QTest::newRow("two files") << "--analyze run.n42 --analyze e0.spe" << 2 << "--analyze takes one file";
         QTest::newRow("no file") << "--roi 1 8 --analyze" << 2 << "--analyze takes one file";
         QTest::newRow("other options") << "--analyze run.n42 --log" << 2 << "unexpected argument \"--log\"";
     }
