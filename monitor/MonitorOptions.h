@@ -19,7 +19,9 @@ struct MonitorOptions
     bool log = false;
     bool english = false;
     QString outDir = QStringLiteral(".");
-    QStringList vexda; // the units' VEXDA lines after the key: names for the plot titles
+    QStringList vexda;                // the units' VEXDA lines after the key: names for the plot titles
+    QString calibrationFile;          // MONITOR_CALIBRATION: the elements' energy calibrations; empty: none
+    double deadTimeAlarmPercent = 10; // MONITOR_DEAD_TIME_ALARM: dead time above it raises the alarm
 
     // `message` gets the help text or what is wrong. Arguments start with the program name.
     static Outcome read(const QStringList& arguments, MonitorOptions* options, QString* message);
