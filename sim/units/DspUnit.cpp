@@ -20,6 +20,8 @@ constexpr double deadTimePerPeakingTime = 2.5;
 constexpr double minDeadTime = 0.5e-6;
 // Channel c counts a little faster than channel c - 1, so channels can be told apart.
 constexpr double rateStep = 0.05;
+// What follows a histogram under the trailing-bytes fault: no bin count a test would expect.
+constexpr char trailingFiller = char(0x5A);
 
 // Word i (0 the most significant) of a quantity spanning `words` registers.
 quint16 wordOf(quint64 value, int i, int words)
@@ -218,11 +220,12 @@ void DspUnit::sendHistogram(int ch)
     QByteArray data(A::histogramBytes, Qt::Uninitialized);
     qToBigEndian<quint32>(bins.constData(), A::histogramBins, data.data());
     if (faults_.cutBytes >= 0) data.truncate(faults_.cutBytes);
+    data.append(QByteArray(qMax(0, faults_.trailingBytes), trailingFiller));
     if (verbose_)
         qInfo().noquote() << name() << "histogram" << ch << data.size() << "bytes to" << streams_.size()
                           << "client(s)";
     for (HistogramStream* s : qAsConst(streams_))
-        s->send(data, faults_.pieceBytes, faults_.pieceGapMs);
+        s->send(data, faults_.pieceBytes, faults_.pieceGapMs, faults_.closeAfterHistogram);
 }
 
 QVector<quint32> DspUnit::histogram(int ch)

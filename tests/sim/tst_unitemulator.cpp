@@ -215,6 +215,16 @@ private Q_SLOTS:
                  hex("0505050C00000007") + QByteArray(16376, 0));
         QVERIFY(c.write(A::histgram, 4, 2));
         QCOMPARE(RegisterClient::readStream(s, 1, RegisterClient::silenceMs), QByteArray());
+        // Bytes after the bins, then the connection closed once they are out.
+        f = UnitFaults();
+        f.trailingBytes = 3;
+        f.closeAfterHistogram = true;
+        emu->setFaults(0, f);
+        QVERIFY(c.write(A::histgram, 2, 2));
+        QCOMPARE(RegisterClient::readStream(s, A::histogramBytes + 3),
+                 hex("0505050C00000007") + QByteArray(16376, 0) + hex("5a5a5a"));
+        QTRY_COMPARE_WITH_TIMEOUT(s.state(), QAbstractSocket::UnconnectedState, waitMs);
+        QCOMPARE(s.bytesAvailable(), qint64(0));
         f.refuseTcp = true;
         emu->setFaults(1, f);
         for (int unit : {1, hvUnit}) {
@@ -222,6 +232,33 @@ private Q_SLOTS:
             refused.connectToHost(emu->unitAddress(unit), emu->tcpPort());
             QVERIFY(!refused.waitForConnected(RegisterClient::answerTimeoutMs));
         }
+    }
+
+    // A share of the answers lost, the same ones again for the same seed; the requests are
+    // carried out all the same.
+    void answersLostAtRandom()
+    {
+        RegisterClient c = client(1);
+        const auto answered = [&](int percent, quint32 seed) {
+            UnitFaults f;
+            emu->setFaults(1, f);
+            f.losePercent = percent;
+            f.loseSeed = seed;
+            emu->setFaults(1, f);
+            for (quint64 v = 1; v <= 100; ++v)
+                c.send(RegisterClient::request(A::mode, 2, true, v));
+            QVector<quint64> values;
+            for (QByteArray a = c.receive(); !a.isEmpty(); a = c.receive(RegisterClient::silenceMs))
+                values << qFromBigEndian<quint16>(a.constData() + 8);
+            return values;
+        };
+        const QVector<quint64> lossy = answered(30, 5);
+        QVERIFY2(lossy.size() >= 55 && lossy.size() <= 85, qPrintable(QString::number(lossy.size())));
+        QCOMPARE(emu->reg(1, A::mode), quint16(100));
+        QCOMPARE(answered(30, 5), lossy);
+        QVERIFY(answered(30, 6) != lossy);
+        QCOMPARE(answered(0, 5).size(), 100);
+        QCOMPARE(answered(100, 5).size(), 0);
     }
 
     void measurementRegisters()
@@ -288,9 +325,15 @@ private Q_SLOTS:
         c.send(RegisterClient::request(A::mode, 2));
         QCOMPARE(c.receive(RegisterClient::silenceMs), QByteArray());
         QCOMPARE(console(p, "fault 0 noanswer off"), QString("ok"));
+        QCOMPARE(console(p, "fault 0 lose 100 3"), QString("ok"));
+        c.send(RegisterClient::request(A::mode, 2));
+        QCOMPARE(c.receive(RegisterClient::silenceMs), QByteArray());
+        QCOMPARE(console(p, "fault 0 lose 0 3"), QString("ok"));
+        QCOMPARE(c.read(A::mode, 2), quint64(0x0304));
         QCOMPARE(console(p, "flat 0 2 5"), QString("ok"));
         QCOMPARE(console(p, "dump 0 2"), QString("bins 0 2") + QString(" 5").repeated(4096));
-        for (const char* wrong : {"fault 0 delay soon", "flat 0 4 1", "frobnicate"})
+        for (const char* wrong :
+             {"fault 0 delay soon", "fault 0 lose 5", "fault 0 closeafter 1", "flat 0 4 1", "frobnicate"})
             QVERIFY(console(p, wrong).startsWith("error "));
         p.write("quit\n");
         QVERIFY(p.waitForFinished(waitMs));
