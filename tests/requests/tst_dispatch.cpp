@@ -86,7 +86,11 @@ private Q_SLOTS:
         QCOMPARE(ask("HVStart"), QString("Ok:"));
         QVERIFY(rig->ctrl.waitForEvent("ChangedHVStat 2", sweepMs));
         QCOMPARE(rig->ctrl.takeEvents().filter("HV"), (QStringList{"ChangedHVStat 1", "ChangedHVStat 2"}));
-        QCOMPARE(asks({"HVStat2 any", "HVVol", "HVStop x"}), QString("2|149.998|Ok:"));
+        QCOMPARE(asks({"HVStat2 any", "HVVol"}), QString("2|149.998"));
+        rig->emu->setFaults(2, UnitFaults{true}); // silent: the last voltage it told, not -200 V
+        QCOMPARE(asks({"HVVol", "HVStat2"}), QString("149.998|2"));
+        rig->emu->setFaults(2, UnitFaults());
+        QCOMPARE(ask("HVStop x"), QString("Ok:"));
         QVERIFY(rig->ctrl.waitForEvent("ChangedHVStat 0", sweepMs));
         QCOMPARE(rig->ctrl.takeEvents().filter("HV"), (QStringList{"ChangedHVStat 1", "ChangedHVStat 0"}));
         // No consumer on the data link: the data wait for one.
