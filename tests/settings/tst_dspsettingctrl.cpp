@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 
 // The editor in this process over two emulated units (read-out, rows and marks, loaded
-// values, Copy Loaded, Write Back, the composite views, a unit that does not answer), and
+// values, Copy Loaded, Write Back, the composite views, units that drop answers), and
 // the start-up dump and recover of the real program.
 class TestDspSettingCtrl : public QObject
 {
@@ -99,6 +99,18 @@ private Q_SLOTS:
 
     void silentUnitIsCutAndNothingIsWrittenOutsideTheMap()
     {
+        // Four answers dropped, two of them in a row: read to the end, those rows unanswered.
+        UnitFaults lossy;
+        lossy.losePercent = 3;
+        lossy.loseSeed = 32;
+        emu->setFaults(1, lossy);
+        redLines.clear();
+        ctrl->readOut();
+        int unanswered = 0;
+        for (int i = 212; i < 424; ++i)
+            unanswered += ctrl->config.at(i).address == 0;
+        QCOMPARE(QString::number(unanswered) + redLines.join(' '), QString("4"));
+
         UnitFaults silent;
         silent.noAnswer = true;
         emu->setFaults(1, silent);
