@@ -106,9 +106,8 @@ private Q_SLOTS:
         emu->setFaults(1, lossy);
         redLines.clear();
         ctrl->readOut();
-        int unanswered = 0;
-        for (int i = 212; i < 424; ++i)
-            unanswered += ctrl->config.at(i).address == 0;
+        const auto unanswered = std::count_if(ctrl->config.begin() + 212, ctrl->config.end(),
+                                              [](const DspData& r) { return r.address == 0; });
         QCOMPARE(QString::number(unanswered) + redLines.join(' '), QString("4"));
 
         UnitFaults silent;
