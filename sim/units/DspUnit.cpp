@@ -193,6 +193,11 @@ void DspUnit::storeWord(quint32 address, quint16 value, qint64 nowNs)
         if (value != 0) model_.clear(nowNs);
     } else if (address == A::histgram) {
         if (value < A::channelCount) requestedHistograms_.append(value);
+        // The bins go to the clients connected when the request came, as far as the kernel
+        // goes, even if their connection still waits in the event queue; not to one that
+        // connects after the answer.
+        if (server_->isListening()) server_->waitForNewConnection(0);
+        acceptClients();
     } else {
         int c = 0;
         quint32 a = 0;
@@ -212,10 +217,6 @@ void DspUnit::afterRequest()
 
 void DspUnit::sendHistogram(int ch)
 {
-    // A client may be connected as far as the kernel goes while its connection still waits
-    // in the event queue; it asked for this histogram, so take it in first.
-    if (server_->isListening()) server_->waitForNewConnection(0);
-    acceptClients();
     const QVector<quint32>& bins = model_.histogram(ch, nowNs());
     QByteArray data(A::histogramBytes, Qt::Uninitialized);
     qToBigEndian<quint32>(bins.constData(), A::histogramBins, data.data());

@@ -85,14 +85,14 @@ private Q_SLOTS:
         // The loss, noticed while the transfer waited, is shown like any other.
         QCOMPARE(lines.filter(QRegularExpression("tcp (dis)?connected$")),
                  (QStringList{"u: tcp connected", "u: tcp disconnected", "u: tcp connected"}));
-        // Bytes after the bins are no part of the next histogram. (The emulator may also have
-        // sent the bins asked for while the link was closed to the new link; they go too.)
+        // Bytes after the bins are no part of the next histogram.
         UnitFaults after;
         after.trailingBytes = 8;
         emu->setFaults(0, after);
+        lines.clear();
         QVERIFY(unit.getHistogram(2, nullptr) && unit.getHistogram(2, nullptr));
         QCOMPARE(unit.histogram.mid(0, 4), (QVector<quint32>{1, 2, 3, 0}));
-        QVERIFY(lines.contains("u: Something left in TCP read buffer of 8 bytes are discarded"));
+        QCOMPARE(lines, QStringList("u: Something left in TCP read buffer of 8 bytes are discarded"));
 
         UnitFaults refuse;
         refuse.refuseTcp = true;
