@@ -129,6 +129,11 @@ QStringList ControlConsole::fault(const QStringList& words)
             f.pieceBytes = int(qMax<qint64>(0, number(words[3])));
             f.pieceGapMs = int(qMax<qint64>(0, number(words[4])));
         }
+    } else if (what == QLatin1String("lose")) {
+        if (wordCount(words, 5)) {
+            f.losePercent = int(qBound<qint64>(0, number(words[3]), 100));
+            f.loseSeed = quint32(number(words[4]));
+        }
     } else if (wordCount(words, 4)) {
         if (what == QLatin1String("noanswer"))
             f.noAnswer = onOff(words[3]);
@@ -140,6 +145,10 @@ QStringList ControlConsole::fault(const QStringList& words)
             f.refuseTcp = onOff(words[3]);
         else if (what == QLatin1String("emergency"))
             f.emergency = onOff(words[3]);
+        else if (what == QLatin1String("closeafter"))
+            f.closeAfterHistogram = onOff(words[3]);
+        else if (what == QLatin1String("trailing"))
+            f.trailingBytes = int(qBound<qint64>(0, number(words[3]), 65536));
         else if (what == QLatin1String("silentafter"))
             f.answersLeft = int(qBound<qint64>(-1, number(words[3]), std::numeric_limits<int>::max()));
         else if (what == QLatin1String("delay"))

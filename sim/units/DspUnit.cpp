@@ -20,6 +20,8 @@ constexpr double deadTimePerPeakingTime = 2.5;
 constexpr double minDeadTime = 0.5e-6;
 // Channel c counts a little faster than channel c - 1, so channels can be told apart.
 constexpr double rateStep = 0.05;
+// What follows a histogram under the trailing-bytes fault: no bin count a test would expect.
+constexpr char trailingFiller = char(0x5A);
 
 // Word i (0 the most significant) of a quantity spanning `words` registers.
 quint16 wordOf(quint64 value, int i, int words)
@@ -191,6 +193,11 @@ void DspUnit::storeWord(quint32 address, quint16 value, qint64 nowNs)
         if (value != 0) model_.clear(nowNs);
     } else if (address == A::histgram) {
         if (value < A::channelCount) requestedHistograms_.append(value);
+        // The bins go to the clients connected when the request came, as far as the kernel
+        // goes, even if their connection still waits in the event queue; not to one that
+        // connects after the answer.
+        if (server_->isListening()) server_->waitForNewConnection(0);
+        acceptClients();
     } else {
         int c = 0;
         quint32 a = 0;
@@ -210,19 +217,16 @@ void DspUnit::afterRequest()
 
 void DspUnit::sendHistogram(int ch)
 {
-    // A client may be connected as far as the kernel goes while its connection still waits
-    // in the event queue; it asked for this histogram, so take it in first.
-    if (server_->isListening()) server_->waitForNewConnection(0);
-    acceptClients();
     const QVector<quint32>& bins = model_.histogram(ch, nowNs());
     QByteArray data(A::histogramBytes, Qt::Uninitialized);
     qToBigEndian<quint32>(bins.constData(), A::histogramBins, data.data());
     if (faults_.cutBytes >= 0) data.truncate(faults_.cutBytes);
+    data.append(QByteArray(qMax(0, faults_.trailingBytes), trailingFiller));
     if (verbose_)
         qInfo().noquote() << name() << "histogram" << ch << data.size() << "bytes to" << streams_.size()
                           << "client(s)";
     for (HistogramStream* s : qAsConst(streams_))
-        s->send(data, faults_.pieceBytes, faults_.pieceGapMs);
+        s->send(data, faults_.pieceBytes, faults_.pieceGapMs, faults_.closeAfterHistogram);
 }
 
 QVector<quint32> DspUnit::histogram(int ch)

@@ -45,6 +45,8 @@ void EmulatedUnit::setFaults(const UnitFaults& faults)
 {
     const UnitFaults before = faults_;
     faults_ = faults;
+    if (faults_.losePercent != before.losePercent || faults_.loseSeed != before.loseSeed)
+        lossDraws_.seed(faults_.loseSeed);
     faultsChanged(before);
 }
 
@@ -132,7 +134,9 @@ void EmulatedUnit::handle(const QByteArray& datagram, const QHostAddress& from, 
     }
 
     // A unit that falls silent mid-way still carries its requests out.
-    const bool silent = faults_.noAnswer || faults_.answersLeft == 0;
+    // Drawn only while the loss is on, so that its draws follow the requests alone.
+    const bool lost = faults_.losePercent > 0 && int(lossDraws_.bounded(100)) < faults_.losePercent;
+    const bool silent = faults_.noAnswer || faults_.answersLeft == 0 || lost;
     if (faults_.answersLeft > 0) --faults_.answersLeft;
     if (!silent) {
         if (faults_.strayDatagram) {

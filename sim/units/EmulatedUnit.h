@@ -8,6 +8,7 @@
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QRandomGenerator>
 
 class QUdpSocket;
 
@@ -79,5 +80,6 @@ private:
     const int requestLogLimit_;
     quint16 lastSenderPort_ = 0;
     QElapsedTimer clock_;
+    QRandomGenerator lossDraws_;
     QByteArray answer_; // reused, so that an answer does not allocate
 };

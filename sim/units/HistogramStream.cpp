@@ -17,9 +17,10 @@ HistogramStream::HistogramStream(QTcpSocket* socket, bool verbose, QObject* pare
                 [this] { qInfo().noquote() << "tcp client:" << socket_->errorString(); });
 }
 
-void HistogramStream::send(const QByteArray& data, int pieceBytes, int gapMs)
+void HistogramStream::send(const QByteArray& data, int pieceBytes, int gapMs, bool closeAfter)
 {
     if (closed_) return;
+    closeWhenSent_ = closeWhenSent_ || closeAfter;
     pending_.append(data);
     pieceBytes_ = pieceBytes;
     gap_.setInterval(qMax(0, gapMs));
@@ -33,7 +34,10 @@ void HistogramStream::sendPiece()
         socket_->write(pending_.constData(), n);
         pending_.remove(0, n);
     }
-    if (!pending_.isEmpty()) gap_.start();
+    if (!pending_.isEmpty())
+        gap_.start();
+    else if (closeWhenSent_)
+        socket_->disconnectFromHost(); // after what is written, unlike close()
 }
 
 void HistogramStream::close()

@@ -15,8 +15,9 @@ class HistogramStream : public QObject
 public:
     HistogramStream(QTcpSocket* socket, bool verbose, QObject* parent = nullptr);
 
-    // pieceBytes 0: in one go; otherwise pieces of that size, gapMs apart.
-    void send(const QByteArray& data, int pieceBytes, int gapMs);
+    // pieceBytes 0: in one go; otherwise pieces of that size, gapMs apart. closeAfter: the
+    // connection is closed once everything given so far has gone out.
+    void send(const QByteArray& data, int pieceBytes, int gapMs, bool closeAfter = false);
     void close();
 
 Q_SIGNALS:
@@ -30,4 +31,5 @@ private:
     int pieceBytes_ = 0;
     QTimer gap_;
     bool closed_ = false;
+    bool closeWhenSent_ = false;
 };

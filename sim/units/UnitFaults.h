@@ -16,4 +16,8 @@ struct UnitFaults
     int pieceBytes = 0;         // histograms go out in pieces of this size (0: in one go)
     int pieceGapMs = 0;         // pause between two pieces
     bool emergency = false;     // HV unit: emergency bits set in the status word
+    int losePercent = 0;        // this share of answers is lost at random (the requests are carried out)
+    quint32 loseSeed = 0;       // the draws of that loss, the same for the same seed and requests
+    int trailingBytes = 0;      // this many bytes follow every histogram on its connection
+    bool closeAfterHistogram = false; // a connection is closed once a histogram has gone out on it
 };

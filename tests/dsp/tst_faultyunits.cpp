@@ -43,8 +43,6 @@ private Q_SLOTS:
         QVERIFY(rig.ctrl.noAnswerWithin(300));
     }
 
-    // A link the unit closed is opened again by the transfer that finds it closed; a unit
-    // that refuses is tried once, and its register is not written for nothing.
     // A watch tick held back by a long wait is followed by one soon after: little real time
     // has passed then, and a unit that still counts must not be taken for stopped.
     void watchTickSoonAfterAnotherKeepsTheRun()
@@ -66,6 +64,8 @@ private Q_SLOTS:
         QTRY_VERIFY(QMetaObject::invokeMethod(&unit, "measWatch") && !unit.busy);
     }
 
+    // A link the unit closed is opened again by the transfer that finds it closed; a unit
+    // that refuses is tried once, and its register is not written for nothing.
     void closedLinkReopenedRefusedOneTriedOnce()
     {
         QString error;
@@ -85,6 +85,14 @@ private Q_SLOTS:
         // The loss, noticed while the transfer waited, is shown like any other.
         QCOMPARE(lines.filter(QRegularExpression("tcp (dis)?connected$")),
                  (QStringList{"u: tcp connected", "u: tcp disconnected", "u: tcp connected"}));
+        // Bytes after the bins are no part of the next histogram.
+        UnitFaults after;
+        after.trailingBytes = 8;
+        emu->setFaults(0, after);
+        lines.clear();
+        QVERIFY(unit.getHistogram(2, nullptr) && unit.getHistogram(2, nullptr));
+        QCOMPARE(unit.histogram.mid(0, 4), (QVector<quint32>{1, 2, 3, 0}));
+        QCOMPARE(lines, QStringList("u: Something left in TCP read buffer of 8 bytes are discarded"));
 
         UnitFaults refuse;
         refuse.refuseTcp = true;

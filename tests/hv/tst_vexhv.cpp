@@ -65,7 +65,7 @@ private Q_SLOTS:
     }
 
     // Each word from the start, then again with the voltage 3 and 4 steps of the word above
-    // 0 V, then with the unit silent.
+    // 0 V and 4 below it, then with the unit silent.
     void watchedWords()
     {
         QFETCH(int, word);
@@ -75,8 +75,9 @@ private Q_SLOTS:
         hv->ui.SweepStat->setStyleSheet("stale");
         QCOMPARE(watch(word, 32767 + 3), '|' + look + " 0"); // shown again; 0.0183 V is no change
         QCOMPARE(watch(word, 32767 + 4), "voltage 0.0244148|" + look + " 0.0244148");
+        QCOMPARE(watch(word, 32767 - 4), "voltage -0.0244148|" + look + " -0.0244148"); // falling too
         emu->setFaults(0, UnitFaults{true}); // no answers: not "all off", not -200 V
-        QCOMPARE(watch(0, 0), '|' + look + " 0.0244148");
+        QCOMPARE(watch(0, 0), '|' + look + " -0.0244148");
     }
 };
 

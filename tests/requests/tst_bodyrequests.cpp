@@ -114,11 +114,15 @@ private Q_SLOTS:
         QCOMPARE(rig.ctrl.asks({"SetROI 0 -50 99999", "GetValue 0", "RunStart 2", "RunStop"}),
                  QString("Ok:|4096|Ok:|Ok:"));
         rig.ctrl.takeEvents();
+        // A silent unit: zeros, not the last answers, and its histogram still comes over TCP.
         UnitFaults silent;
         silent.noAnswer = true;
         rig.emu->setFaults(1, silent);
-        QCOMPARE(rig.ctrl.asks({"Status Mode", "SetConfig Mode 1"}, "dsp2"),
-                 QString("Mode 0 0x0|Mode 0 0x0"));
+        rig.emu->setHistogram(1, 0, QVector<quint32>(4096, 1));
+        QCOMPARE(rig.ctrl.asks({"Status Mode", "SetConfig Mode 1", "GetPeakingTime 2", "GetMeasTimeInSec",
+                                "GetValue 2"},
+                               "dsp2"),
+                 QString("Mode 0 0x0|Mode 0 0x0|0|0|2047"));
         QCOMPARE(indicator(1, "UDPTimeout"), QString(StyleSheets::pink));
         rig.emu->setFaults(1, UnitFaults());
         QCOMPARE(ask("Status Mode", "dsp2"), QString("Mode 1 0x1"));

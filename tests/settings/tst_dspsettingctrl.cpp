@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 
 // The editor in this process over two emulated units (read-out, rows and marks, loaded
-// values, Copy Loaded, Write Back, the composite views, rows refilled as the view scrolls, a
-// unit that does not answer), and the start-up dump and recover of the real program.
+// values, Copy Loaded, Write Back, the composite views, rows refilled as the view scrolls, units
+// that drop answers or do not answer), and the start-up dump and recover of the real program.
 class TestDspSettingCtrl : public QObject
 {
     Q_OBJECT
@@ -140,6 +140,17 @@ private Q_SLOTS:
 
     void silentUnitIsCutAndNothingIsWrittenOutsideTheMap()
     {
+        // Four answers dropped, two of them in a row: read to the end, those rows unanswered.
+        UnitFaults lossy;
+        lossy.losePercent = 3;
+        lossy.loseSeed = 32;
+        emu->setFaults(1, lossy);
+        redLines.clear();
+        ctrl->readOut();
+        const auto unanswered = std::count_if(ctrl->config.begin() + 212, ctrl->config.end(),
+                                              [](const DspData& r) { return r.address == 0; });
+        QCOMPARE(QString::number(unanswered) + redLines.join(' '), QString("4"));
+
         UnitFaults silent;
         silent.noAnswer = true;
         emu->setFaults(1, silent);

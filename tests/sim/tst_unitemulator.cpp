@@ -210,11 +210,18 @@ private Q_SLOTS:
         QTcpSocket s;
         s.connectToHost(emu->unitAddress(0), emu->tcpPort());
         QVERIFY(s.waitForConnected(RegisterClient::answerTimeoutMs)); // served at once, no wait
-        QVERIFY(c.write(A::histgram, 2, 2));
-        QCOMPARE(RegisterClient::readStream(s, A::histogramBytes),
-                 hex("0505050C00000007") + QByteArray(16376, 0));
         QVERIFY(c.write(A::histgram, 4, 2));
         QCOMPARE(RegisterClient::readStream(s, 1, RegisterClient::silenceMs), QByteArray());
+        // Under faults: bytes after the bins, then the connection closed once they are out.
+        f = UnitFaults();
+        f.trailingBytes = 3;
+        f.closeAfterHistogram = true;
+        emu->setFaults(0, f);
+        QVERIFY(c.write(A::histgram, 2, 2));
+        QCOMPARE(RegisterClient::readStream(s, A::histogramBytes + 3),
+                 hex("0505050C00000007") + QByteArray(16376, 0) + hex("5a5a5a"));
+        QTRY_COMPARE_WITH_TIMEOUT(s.state(), QAbstractSocket::UnconnectedState, waitMs);
+        QCOMPARE(s.bytesAvailable(), qint64(0));
         f.refuseTcp = true;
         emu->setFaults(1, f);
         for (int unit : {1, hvUnit}) {
@@ -222,6 +229,31 @@ private Q_SLOTS:
             refused.connectToHost(emu->unitAddress(unit), emu->tcpPort());
             QVERIFY(!refused.waitForConnected(RegisterClient::answerTimeoutMs));
         }
+    }
+
+    // A share of the answers lost, the same ones again for the same seed; the requests are
+    // carried out all the same.
+    // A share of the answers lost, the same ones again for the same seed; the requests are
+    // carried out all the same.
+    void answersLostAtRandom()
+    {
+        RegisterClient c = client(1);
+        QVector<quint16> answered[2];
+        for (QVector<quint16>& values : answered) {
+            emu->setFaults(1, UnitFaults());
+            UnitFaults f;
+            f.losePercent = 30;
+            f.loseSeed = 5;
+            emu->setFaults(1, f); // the draws start again from the seed
+            for (quint64 v = 1; v <= 100; ++v)
+                c.send(RegisterClient::request(A::mode, 2, true, v));
+            for (QByteArray a = c.receive(); !a.isEmpty(); a = c.receive(RegisterClient::silenceMs))
+                values << qFromBigEndian<quint16>(a.constData() + 8);
+        }
+        QVERIFY2(answered[0].size() >= 55 && answered[0].size() <= 85,
+                 qPrintable(QString::number(answered[0].size())));
+        QCOMPARE(answered[1], answered[0]);
+        QCOMPARE(emu->reg(1, A::mode), quint16(100));
     }
 
     void measurementRegisters()
@@ -284,13 +316,16 @@ private Q_SLOTS:
         QCOMPARE(console(p, "set 0 0xB4000010 0x0304"), QString("ok"));
         QCOMPARE(c.read(A::mode, 2), quint64(0x0304));
         QCOMPARE(console(p, "get 1 0xb4002200"), QString("reg 1 0xb4002200 32"));
-        QCOMPARE(console(p, "fault 0 noanswer on"), QString("ok"));
-        c.send(RegisterClient::request(A::mode, 2));
-        QCOMPARE(c.receive(RegisterClient::silenceMs), QByteArray());
-        QCOMPARE(console(p, "fault 0 noanswer off"), QString("ok"));
+        for (const auto& [on, off] : {std::pair("fault 0 noanswer on", "fault 0 noanswer off"),
+                                      std::pair("fault 0 lose 100 3", "fault 0 lose 0 3")}) {
+            QCOMPARE(console(p, on), QString("ok"));
+            c.send(RegisterClient::request(A::mode, 2));
+            QCOMPARE(c.receive(RegisterClient::silenceMs) + console(p, off).toLatin1(), QByteArray("ok"));
+        }
         QCOMPARE(console(p, "flat 0 2 5"), QString("ok"));
         QCOMPARE(console(p, "dump 0 2"), QString("bins 0 2") + QString(" 5").repeated(4096));
-        for (const char* wrong : {"fault 0 delay soon", "flat 0 4 1", "frobnicate"})
+        for (const char* wrong :
+             {"fault 0 delay soon", "fault 0 lose 5", "fault 0 closeafter 1", "flat 0 4 1", "frobnicate"})
             QVERIFY(console(p, wrong).startsWith("error "));
         p.write("quit\n");
         QVERIFY(p.waitForFinished(waitMs));

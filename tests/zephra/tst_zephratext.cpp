@@ -109,6 +109,10 @@ private Q_SLOTS:
         QVERIFY(lines.takeLine(line));
         QCOMPARE(line, QByteArray("C ok\n"));
         QVERIFY(!lines.takeLine(line));
+        // One just over the cap, arriving whole with its line end and the next line in one read.
+        lines.append(QByteArray(LineBuffer::maxLineBytes + 1, 'z') + "\nD ok\n");
+        QVERIFY(lines.takeLine(line));
+        QCOMPARE(line + QByteArray::number(lines.takeDroppedLines()), QByteArray("D ok\n1"));
     }
 
     // Key and history files name no device either, and a huge key line is no key.
