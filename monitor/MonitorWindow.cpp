@@ -204,7 +204,8 @@ bool MonitorWindow::saveTo(const QString& base)
     const QString title = tr("Measurement %1, %2")
                               .arg(session.model().measurementNumber())
                               .arg(QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss"));
-    const SpectrumFiles files = writeSpectrumFiles(base, title, session.model().blocks());
+    const SpectrumFiles files =
+        writeSpectrumFiles(base, title, session.model().blocks(), SpectrumRun(), {true, true, false, false});
     ui.statusbar->showMessage(files.problems.isEmpty() ? tr("Saved %1").arg(files.written.join(", "))
                                                        : files.problems.join("; "),
                               messageMs);
