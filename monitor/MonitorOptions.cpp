@@ -30,9 +30,9 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
         "data link, fetches the spectra of every enabled channel at an interval and shows them\n"
         "with their ROIs, times and rates; starts, stops and clears the measurement.\n"
         "The configuration file takes ZEPHRA_IP, ZEPHRA_PORT, MONITOR_NAME, MONITOR_KEY,\n"
-        "MONITOR_NODE, MONITOR_INTERVAL, MONITOR_OVERLAY, MONITOR_OUT and the VEXDA lines of\n"
-        "the node's own configuration (unit names for the plot titles), so the node's file\n"
-        "will do.");
+        "MONITOR_NODE, MONITOR_INTERVAL, MONITOR_OVERLAY, MONITOR_OUT, MONITOR_RECORD,\n"
+        "MONITOR_COMMENT and the VEXDA lines of the node's own configuration (unit names for\n"
+        "the plot titles and the recorded files), so the node's file will do.");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     p.addOption(help);
     p.addOptions({
@@ -47,6 +47,10 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
         {"overlay", "All spectra in one plot instead of a grid."},
         {"log", "Log connections, problems and every server line on standard error."},
         {"e", "English texts: the Japanese catalogue is not installed."},
+    });
+    p.addOptions({
+        {"record", "Record every run that ends into this folder (run folders and runs.csv).", "dir"},
+        {"comment", "The operator's comment in the recorded runs.", "text"},
     });
     if (!p.parse(arguments)) {
         *message = p.errorText();
@@ -77,6 +81,8 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
     o->overlay = p.isSet("overlay") || isFlagSet(file.value("MONITOR_OVERLAY", "0"));
     o->log = p.isSet("log");
     o->english = p.isSet("e");
+    o->recordDir = pick(p, file, "record", "MONITOR_RECORD", o->recordDir);
+    o->comment = pick(p, file, "comment", "MONITOR_COMMENT", o->comment);
     o->vexda = file.allRests("VEXDA");
 
     if (!portOk || port < 1 || port > 65535) *message = "the port must be 1-65535";

@@ -19,6 +19,8 @@ struct MonitorOptions
     bool log = false;
     bool english = false;
     QString outDir = QStringLiteral(".");
+    QString recordDir; // the run recorder's folder; empty: not recording at the start
+    QString comment;   // the operator's comment in the recorded runs
     QStringList vexda; // the units' VEXDA lines after the key: names for the plot titles
 
     // `message` gets the help text or what is wrong. Arguments start with the program name.

@@ -4,6 +4,7 @@
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"
 #include "monitor/MonitorSession.h"
+#include "monitor/RunRecorder.h"
 #include "monitor/ServerLink.h"
 #include "widgets/StyleSheets.h"
 
@@ -18,9 +19,9 @@ constexpr int messageMs = 10000;
 constexpr double plotAspect = 1.6; // width over height that a spectrum reads best in
 } // namespace
 
-MonitorWindow::MonitorWindow(MonitorSession& session, QWidget* parent)
-    : QMainWindow(parent), session(session), serverL(new QLabel), nodeL(new QLabel), linkL(new QLabel),
-      measurementL(new QLabel)
+MonitorWindow::MonitorWindow(MonitorSession& session, RunRecorder* recorder, QWidget* parent)
+    : QMainWindow(parent), session(session), recorder(recorder), serverL(new QLabel), nodeL(new QLabel),
+      linkL(new QLabel), measurementL(new QLabel)
 {
     ui.setupUi(this);
     grid = new QGridLayout(ui.plotArea);
@@ -48,8 +49,37 @@ MonitorWindow::MonitorWindow(MonitorSession& session, QWidget* parent)
             [this](const QString& cmd, const QString& text) {
                 ui.statusbar->showMessage(QString("%1: %2").arg(cmd, text.left(200)), messageMs);
             });
+    ui.recordC->setVisible(recorder);
+    ui.commentE->setVisible(recorder);
+    if (recorder) {
+        ui.recordC->setChecked(recorder->recording());
+        ui.recordC->setToolTip(ui.recordC->toolTip() + '\n' + recorder->folder());
+        ui.commentE->setText(session.options().comment);
+        connect(ui.recordC, &QCheckBox::toggled, this, &MonitorWindow::setRecording);
+        connect(ui.commentE, &QLineEdit::textChanged, recorder, &RunRecorder::setComment);
+        connect(recorder, &RunRecorder::problem, this,
+                [this](const QString& text) { ui.statusbar->showMessage(text, messageMs); });
+        connect(recorder, &RunRecorder::recorded, this, [this](const QString& folder) {
+            ui.statusbar->showMessage(tr("Run recorded in %1").arg(folder), messageMs);
+        });
+    }
     showModel();
     showStatus();
+}
+
+void MonitorWindow::setRecording(bool on)
+{
+    if (on && recorder->folder().isEmpty()) {
+        const QString folder = QFileDialog::getExistingDirectory(this, tr("Folder for the recorded runs"),
+                                                                 session.options().outDir);
+        if (folder.isEmpty()) {
+            ui.recordC->setChecked(false);
+            return;
+        }
+        recorder->setFolder(folder);
+        ui.recordC->setToolTip(ui.recordC->toolTip() + '\n' + folder);
+    }
+    recorder->setRecording(on);
 }
 
 QString MonitorWindow::elementTitle(int k) const

@@ -1,6 +1,7 @@
 #include "monitor/MonitorOptions.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/MonitorWindow.h"
+#include "monitor/RunRecorder.h"
 #include "quit/QuitOnSignal.h"
 #include "translations/Catalogue.h"
 
@@ -48,7 +49,16 @@ int main(int argc, char* argv[])
     };
     QObject::connect(&session, &MonitorSession::problem, note);
     if (options.log) QObject::connect(&session, &MonitorSession::log, note);
-    MonitorWindow window(session);
+    RunRecorder recorder(session);
+    recorder.setFolder(options.recordDir);
+    recorder.setComment(options.comment);
+    recorder.setRecording(!options.recordDir.isEmpty());
+    QObject::connect(&recorder, &RunRecorder::problem, note);
+    QObject::connect(&recorder, &RunRecorder::recorded, [&err](const QString&, const QStringList& files) {
+        err << QDateTime::currentDateTime().toString("hh:mm:ss.zzz ") << "recorded " << files.join(' ')
+            << Qt::endl;
+    });
+    MonitorWindow window(session, &recorder);
     window.show();
     session.start();
     return app.exec();

@@ -1,7 +1,11 @@
+#include "consumer/N42Reader.h"
+#include "consumer/SpeReader.h"
+#include "consumer/SpectrumBytes.h"
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/MonitorWindow.h"
+#include "monitor/RunRecorder.h"
 #include "monitor/ServerLink.h"
 #include "sim/datalink/DataLinkConsumer.h"
 #include "tests/support/RequestRig.h"
@@ -12,8 +16,8 @@
 
 // The monitor's session in this process against the real program, the stand-in server and
 // two emulated units: the transfers the program writes, the request cycle and its "Ack",
-// the ROI sums against GetValues, a data link held by another consumer, and the losses of
-// the program and of the server.
+// the ROI sums against GetValues, a data link held by another consumer, the losses of the
+// program and of the server, and the runs recorded.
 class TestMonitorSession : public QObject
 {
     Q_OBJECT
@@ -21,16 +25,18 @@ class TestMonitorSession : public QObject
     static constexpr int waitMs = 30000;
     std::unique_ptr<TavikRig> rig;
     std::unique_ptr<MonitorSession> session;
+    std::unique_ptr<RunRecorder> recorder;
     QStringList vexda;
     QStringList asked; // command words the monitor sent, in order
     quint16 linkPort = 0;
 
-    QString startTavik()
+    QString startTavik(bool hvUnit = false)
     {
         rig = std::make_unique<TavikRig>();
         rig->extraConfig = TavikRig::freeDataLink;
-        const QString error = rig->startUnits("127.0.68.2", 2);
+        const QString error = rig->startUnits("127.0.68.2", 2, hvUnit);
         if (!error.isEmpty()) return error;
+        if (hvUnit) rig->extraConfig += "VEXHV hv1 " + rig->unitIp(2) + '\n';
         vexda = QStringList{"dsp1 " + rig->unitIp(0) + " 1 1 0 0", "dsp2 " + rig->unitIp(1) + " 0 0 1 1"};
         const QString started = rig->startTavik(vexda);
         linkPort = started.isEmpty() ? rig->dataLinkPort() : 0;
@@ -52,6 +58,34 @@ class TestMonitorSession : public QObject
         session->start();
     }
 
+    // A new monitor recording into `folder`; its recorded runs spied on.
+    std::unique_ptr<QSignalSpy> startRecording(const QString& folder, const QString& comment = QString())
+    {
+        recorder.reset();
+        startMonitor();
+        recorder = std::make_unique<RunRecorder>(*session);
+        recorder->setFolder(folder);
+        recorder->setComment(comment);
+        recorder->setRecording(true);
+        return std::make_unique<QSignalSpy>(recorder.get(), &RunRecorder::recorded);
+    }
+
+    // The run log's lines as cells by column name.
+    static QList<QHash<QString, QString>> runLog(const QString& folder)
+    {
+        QByteArray bytes;
+        if (!loadBytes(QDir(folder).filePath("runs.csv"), &bytes).isEmpty()) return {};
+        const QStringList lines = QString::fromUtf8(bytes).split('\n', Qt::SkipEmptyParts);
+        QList<QHash<QString, QString>> rows;
+        for (const QString& line : lines.mid(1)) {
+            QHash<QString, QString> row;
+            for (int c = 0; c < line.split(',').size(); ++c)
+                row.insert(lines.first().split(',').value(c), line.split(',').at(c));
+            rows << row;
+        }
+        return rows;
+    }
+
     int transfers() const { return session->model().transfers(); }
     bool transfersBeyond(int n) const
     {
@@ -61,6 +95,7 @@ class TestMonitorSession : public QObject
 private Q_SLOTS:
     void cleanup()
     {
+        recorder.reset();
         session.reset();
         rig.reset();
         asked.clear();
@@ -130,6 +165,7 @@ private Q_SLOTS:
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QCOMPARE(csv.readAll().split('\n').at(2), QByteArray("offset 4,1,1,0,0"));
         QCOMPARE(QImage(out.filePath("spectra.png")).size(), QSize(1000, 650));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2); // Save writes CSV and PNG only
     }
 
     void linkHeldByAnotherConsumerIsReported()
@@ -185,6 +221,103 @@ private Q_SLOTS:
         QVERIFY(rig->ctrl.waitUntilServed(waitMs));
         QVERIFY(transfersBeyond(transfers()));
         QCOMPARE(session->server().state(), ServerLink::Ready);
+    }
+
+    void runsRecordedOnceEachWithTheirFiles()
+    {
+        QVERIFY2(startTavik(true).isEmpty(), "start");
+        QTemporaryDir runs;
+        const auto recorded = startRecording(runs.path(), "first run");
+        QVERIFY(transfersBeyond(0)); // blocks of zeros: no run to record
+        QCOMPARE(rig->ctrl.asks(
+                     {"SetPresetType REAL", "SetPresetValue 1", "SetROIs 100 900 0 4095 2000 2100 10 50"}),
+                 QString("Ok:|Ok:|Ok:"));
+        session->runStart();
+        QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
+        recorder->setComment("second run");
+        session->runStart();
+        QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 2, waitMs);
+        QVERIFY(transfersBeyond(transfers() + 2)); // the same final spectra again
+        QCOMPARE(recorded->size(), 2);
+
+        const QList<QHash<QString, QString>> log = runLog(runs.path());
+        QCOMPARE(log.size(), 2);
+        const QString values = rig->ctrl.ask("GetValues");
+        for (int r = 0; r < 2; ++r) {
+            const QHash<QString, QString>& line = log.at(r);
+            QCOMPARE(line.value("measurement"), QString::number(r + 1));
+            QCOMPARE(line.value("run counter"), QString::number(r + 1));
+            QCOMPARE(line.value("comment"), r == 0 ? QString("first run") : QString("second run"));
+            QCOMPARE(line.value("preset type") + ' ' + line.value("preset value"), QString("REAL 1"));
+            QCOMPARE(line.value("hv state"), QString("Off"));
+            QVERIFY(!line.value("hv voltage V").isEmpty());
+            // Seen running: the start is known, the end a real time later.
+            const QDateTime start = QDateTime::fromString(line.value("start"), Qt::ISODateWithMs);
+            QCOMPARE(start.msecsTo(QDateTime::fromString(line.value("end"), Qt::ISODateWithMs)),
+                     qint64(line.value("e0 real s").toDouble() * 1000));
+            QVERIFY(log.at(0).value("e0 counts") != log.at(1).value("e0 counts"));
+        }
+        QCOMPARE(log.at(1).value("e3 roi0 sum"), values.section(' ', 8, 8));
+
+        // The second run's folder and files, read back against the units.
+        const QString folder = recorded->at(1).at(0).toString();
+        QVERIFY2(QFileInfo(folder).fileName().startsWith("run-0002-"), qPrintable(folder));
+        const QString base = QDir(folder).filePath(QFileInfo(folder).fileName());
+        QStringList files = recorded->at(1).at(1).toStringList(), want{runs.filePath("runs.csv")};
+        for (const QString& end : {".csv", ".n42", ".png", "-e0.spe", "-e1.spe", "-e2.spe", "-e3.spe"})
+            want << base + end;
+        files.sort();
+        want.sort();
+        QCOMPARE(files, want);
+        QByteArray bytes;
+        QCOMPARE(loadBytes(base + ".n42", &bytes), QString());
+        const SpectrumRead n42 = readN42(bytes);
+        QVERIFY2(n42.ok(), qPrintable(n42.error));
+        QCOMPARE(n42.run.comment, QString("second run"));
+        QCOMPARE(n42.run.elements.size(), 4);
+        QCOMPARE(loadBytes(base + "-e3.spe", &bytes), QString());
+        const SpectrumRead spe = readSpe(bytes);
+        QVERIFY2(spe.ok(), qPrintable(spe.error));
+        for (const SpectrumElement& e : {n42.run.elements.at(3), spe.run.elements.first()}) {
+            QCOMPARE(e.unit + ' ' + QString::number(e.channel), QString("dsp2 3"));
+            QCOMPARE(e.counts, rig->emu->histogram(1, 3));
+            QCOMPARE(e.rois.value(0).sum, values.section(' ', 8, 8).toULongLong());
+        }
+    }
+
+    void runEndedWhileAwayRecordedOnReturnNeverTwice()
+    {
+        QVERIFY2(startTavik().isEmpty(), "start");
+        QTemporaryDir runs;
+        auto recorded = startRecording(runs.path());
+        QVERIFY(transfersBeyond(0));
+        QCOMPARE(rig->ctrl.asks({"SetPresetType REAL", "SetPresetValue 1"}), QString("Ok:|Ok:"));
+        session->runStart();
+        QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
+
+        // Away: a run starts and ends meanwhile, and its final spectra wait at the node.
+        recorder.reset();
+        session.reset();
+        QCOMPARE(rig->ctrl.ask("GetPresetType"), QString("1")); // the first run's events read before it
+        rig->ctrl.takeEvents();
+        QCOMPARE(rig->ctrl.ask("RunStart 7"), QString("Ok:"));
+        QVERIFY(rig->ctrl.waitForEvent("ChangedIsBusy 0", waitMs));
+        recorded = startRecording(runs.path());
+        QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
+        QVERIFY(QFileInfo(recorded->at(0).at(0).toString()).fileName().startsWith("run-0007-"));
+
+        // Back once more: runs.csv knows the run whose spectra are still there.
+        recorded = startRecording(runs.path());
+        QVERIFY(transfersBeyond(2));
+        QCOMPARE(recorded->size(), 0);
+        const QList<QHash<QString, QString>> log = runLog(runs.path());
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log.at(1).value("measurement"), QString("7"));
+        // Not seen running: no start or end; no HV unit: no HV state or voltage.
+        QCOMPARE(log.at(1).value("start") + log.at(1).value("end") + log.at(1).value("hv state") +
+                     log.at(1).value("hv voltage V"),
+                 QString());
+        QVERIFY(!log.at(0).value("start").isEmpty());
     }
 };
 
