@@ -53,7 +53,8 @@ MonitorWindow::MonitorWindow(MonitorSession& session, RunRecorder* recorder, QWi
     ui.commentE->setVisible(recorder);
     if (recorder) {
         ui.recordC->setChecked(recorder->recording());
-        ui.recordC->setToolTip(ui.recordC->toolTip() + '\n' + recorder->folder());
+        if (!recorder->folder().isEmpty())
+            ui.recordC->setToolTip(ui.recordC->toolTip() + '\n' + recorder->folder());
         ui.commentE->setText(session.options().comment);
         connect(ui.recordC, &QCheckBox::toggled, this, &MonitorWindow::setRecording);
         connect(ui.commentE, &QLineEdit::textChanged, recorder, &RunRecorder::setComment);
