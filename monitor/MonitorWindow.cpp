@@ -56,6 +56,7 @@ MonitorWindow::MonitorWindow(MonitorSession& session, RunRecorder* recorder, QWi
         if (!recorder->folder().isEmpty())
             ui.recordC->setToolTip(ui.recordC->toolTip() + '\n' + recorder->folder());
         ui.commentE->setText(session.options().comment);
+        ui.commentE->setCursorPosition(0); // its start, when it is longer than the field
         connect(ui.recordC, &QCheckBox::toggled, this, &MonitorWindow::setRecording);
         connect(ui.commentE, &QLineEdit::textChanged, recorder, &RunRecorder::setComment);
         connect(recorder, &RunRecorder::problem, this,

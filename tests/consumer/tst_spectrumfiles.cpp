@@ -184,10 +184,6 @@ private Q_SLOTS:
         QTest::newRow("spe calibration")
             << spe << "\n$MCA_CAL:\n3\n-0.5 0.25 1e-07\n$DATA:\n0 4095\n0\n919\n";
         QTest::newRow("spe remarks") << spe << "\nDead time: 0.345677 s\nInput count rate: 1234.5\n";
-        QTest::newRow("csv run log")
-            << runLogLine(run)
-            << "4000000000,7,2024-05-01T10:20:30.123+09:00,2024-05-01T02:50:00.005-03:30,"
-               "REAL,10.5,On,1200.25,\"fast, \"\"quoted\"\" second line\",dsp 1,2,";
     }
 
     void writtenText()
@@ -383,8 +379,6 @@ private Q_SLOTS:
         const QStringList names = csvCells(header.trimmed()), cells = csvCells(line.chopped(1));
         QCOMPARE(cells.size(), names.size());
         const QHash<QString, QString> want{
-            {"measurement", "4000000000"},
-            {"hv voltage V", ""},
             {"comment", QString(1024, 'x')},
             {"e0 unit", "dsp 1"},
             {"e0 dead s", "0.345677"},
@@ -392,7 +386,6 @@ private Q_SLOTS:
             {"e0 counts", QString::number(sampleRun().elements[0].totalCounts())},
             {"e0 roi0 start", "100"},
             {"e0 roi1 end", "4095"},
-            {"e0 roi0 sum", "777"},
             {"e1 unit", sampleRun().elements[1].unit},
             {"e1 real s", "3600"},
             {"e1 live s", "0.000002"}};

@@ -1,5 +1,4 @@
 #include "consumer/N42Reader.h"
-#include "consumer/SpeReader.h"
 #include "consumer/SpectrumBytes.h"
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"
@@ -30,13 +29,12 @@ class TestMonitorSession : public QObject
     QStringList asked; // command words the monitor sent, in order
     quint16 linkPort = 0;
 
-    QString startTavik(bool hvUnit = false)
+    QString startTavik()
     {
         rig = std::make_unique<TavikRig>();
         rig->extraConfig = TavikRig::freeDataLink;
-        const QString error = rig->startUnits("127.0.68.2", 2, hvUnit);
+        const QString error = rig->startUnits("127.0.68.2", 2);
         if (!error.isEmpty()) return error;
-        if (hvUnit) rig->extraConfig += "VEXHV hv1 " + rig->unitIp(2) + '\n';
         vexda = QStringList{"dsp1 " + rig->unitIp(0) + " 1 1 0 0", "dsp2 " + rig->unitIp(1) + " 0 0 1 1"};
         const QString started = rig->startTavik(vexda);
         linkPort = started.isEmpty() ? rig->dataLinkPort() : 0;
@@ -165,7 +163,6 @@ private Q_SLOTS:
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QCOMPARE(csv.readAll().split('\n').at(2), QByteArray("offset 4,1,1,0,0"));
         QCOMPARE(QImage(out.filePath("spectra.png")).size(), QSize(1000, 650));
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2); // Save writes CSV and PNG only
     }
 
     void linkHeldByAnotherConsumerIsReported()
@@ -223,11 +220,13 @@ private Q_SLOTS:
         QCOMPARE(session->server().state(), ServerLink::Ready);
     }
 
-    void runsRecordedOnceEachWithTheirFiles()
+    // Two runs recorded once each; a run that ended while the monitor was away recorded on its
+    // return, and not again after another restart.
+    void runsRecordedOnceEach()
     {
-        QVERIFY2(startTavik(true).isEmpty(), "start");
+        QVERIFY2(startTavik().isEmpty(), "start");
         QTemporaryDir runs;
-        const auto recorded = startRecording(runs.path(), "first run");
+        auto recorded = startRecording(runs.path(), "first run");
         QVERIFY(transfersBeyond(0)); // blocks of zeros: no run to record
         QCOMPARE(rig->ctrl.asks(
                      {"SetPresetType REAL", "SetPresetValue 1", "SetROIs 100 900 0 4095 2000 2100 10 50"}),
@@ -240,84 +239,51 @@ private Q_SLOTS:
         QVERIFY(transfersBeyond(transfers() + 2)); // the same final spectra again
         QCOMPARE(recorded->size(), 2);
 
-        const QList<QHash<QString, QString>> log = runLog(runs.path());
-        QCOMPARE(log.size(), 2);
-        const QString values = rig->ctrl.ask("GetValues");
-        for (int r = 0; r < 2; ++r) {
-            const QHash<QString, QString>& line = log.at(r);
-            QCOMPARE(line.value("measurement"), QString::number(r + 1));
-            QCOMPARE(line.value("run counter"), QString::number(r + 1));
-            QCOMPARE(line.value("comment"), r == 0 ? QString("first run") : QString("second run"));
-            QCOMPARE(line.value("preset type") + ' ' + line.value("preset value"), QString("REAL 1"));
-            QCOMPARE(line.value("hv state"), QString("Off"));
-            QVERIFY(!line.value("hv voltage V").isEmpty());
-            // Seen running: the start is known, the end a real time later.
-            const QDateTime start = QDateTime::fromString(line.value("start"), Qt::ISODateWithMs);
-            QCOMPARE(start.msecsTo(QDateTime::fromString(line.value("end"), Qt::ISODateWithMs)),
-                     qint64(line.value("e0 real s").toDouble() * 1000));
-            QVERIFY(log.at(0).value("e0 counts") != log.at(1).value("e0 counts"));
-        }
-        QCOMPARE(log.at(1).value("e3 roi0 sum"), values.section(' ', 8, 8));
-
-        // The second run's folder and files, read back against the units.
+        // The second run's folder: N42, CSV, PNG and one SPE per element; the N42 read back.
         const QString folder = recorded->at(1).at(0).toString();
         QVERIFY2(QFileInfo(folder).fileName().startsWith("run-0002-"), qPrintable(folder));
-        const QString base = QDir(folder).filePath(QFileInfo(folder).fileName());
-        QStringList files = recorded->at(1).at(1).toStringList(), want{runs.filePath("runs.csv")};
-        for (const QString& end : {".csv", ".n42", ".png", "-e0.spe", "-e1.spe", "-e2.spe", "-e3.spe"})
-            want << base + end;
-        files.sort();
-        want.sort();
-        QCOMPARE(files, want);
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 7);
         QByteArray bytes;
-        QCOMPARE(loadBytes(base + ".n42", &bytes), QString());
+        QCOMPARE(loadBytes(QDir(folder).filePath(QFileInfo(folder).fileName() + ".n42"), &bytes), QString());
         const SpectrumRead n42 = readN42(bytes);
-        QVERIFY2(n42.ok(), qPrintable(n42.error));
         QCOMPARE(n42.run.comment, QString("second run"));
-        QCOMPARE(n42.run.elements.size(), 4);
-        QCOMPARE(loadBytes(base + "-e3.spe", &bytes), QString());
-        const SpectrumRead spe = readSpe(bytes);
-        QVERIFY2(spe.ok(), qPrintable(spe.error));
-        for (const SpectrumElement& e : {n42.run.elements.at(3), spe.run.elements.first()}) {
-            QCOMPARE(e.unit + ' ' + QString::number(e.channel), QString("dsp2 3"));
-            QCOMPARE(e.counts, rig->emu->histogram(1, 3));
-            QCOMPARE(e.rois.value(0).sum, values.section(' ', 8, 8).toULongLong());
-        }
-    }
-
-    void runEndedWhileAwayRecordedOnReturnNeverTwice()
-    {
-        QVERIFY2(startTavik().isEmpty(), "start");
-        QTemporaryDir runs;
-        auto recorded = startRecording(runs.path());
-        QVERIFY(transfersBeyond(0));
-        QCOMPARE(rig->ctrl.asks({"SetPresetType REAL", "SetPresetValue 1"}), QString("Ok:|Ok:"));
-        session->runStart();
-        QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
+        const SpectrumElement e = n42.run.elements.value(3);
+        QCOMPARE(e.unit + ' ' + QString::number(e.channel), QString("dsp2 3"));
+        QCOMPARE(e.counts, rig->emu->histogram(1, 3));
+        const QString values = rig->ctrl.ask("GetValues");
 
         // Away: a run starts and ends meanwhile, and its final spectra wait at the node.
         recorder.reset();
         session.reset();
-        QCOMPARE(rig->ctrl.ask("GetPresetType"), QString("1")); // the first run's events read before it
+        QCOMPARE(rig->ctrl.ask("GetPresetType"), QString("1")); // the earlier runs' events read before it
         rig->ctrl.takeEvents();
         QCOMPARE(rig->ctrl.ask("RunStart 7"), QString("Ok:"));
         QVERIFY(rig->ctrl.waitForEvent("ChangedIsBusy 0", waitMs));
         recorded = startRecording(runs.path());
         QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
         QVERIFY(QFileInfo(recorded->at(0).at(0).toString()).fileName().startsWith("run-0007-"));
-
         // Back once more: runs.csv knows the run whose spectra are still there.
         recorded = startRecording(runs.path());
         QVERIFY(transfersBeyond(2));
         QCOMPARE(recorded->size(), 0);
+
         const QList<QHash<QString, QString>> log = runLog(runs.path());
-        QCOMPARE(log.size(), 2);
-        QCOMPARE(log.at(1).value("measurement"), QString("7"));
-        // Not seen running: no start or end; no HV unit: no HV state or voltage.
-        QCOMPARE(log.at(1).value("start") + log.at(1).value("end") + log.at(1).value("hv state") +
-                     log.at(1).value("hv voltage V"),
-                 QString());
-        QVERIFY(!log.at(0).value("start").isEmpty());
+        QCOMPARE(log.size(), 3);
+        for (int r = 0; r < 3; ++r) {
+            const QHash<QString, QString>& line = log.at(r);
+            QCOMPARE(line.value("measurement") + ' ' + line.value("run counter"),
+                     QString("%1 %2").arg(r < 2 ? r + 1 : 7).arg(r + 1));
+            QCOMPARE(line.value("comment"), QStringList({"first run", "second run", ""}).at(r));
+            QCOMPARE(line.value("preset type") + ' ' + line.value("preset value"), QString("REAL 1"));
+            // No HV unit: no HV state or voltage.
+            QCOMPARE(line.value("hv state") + line.value("hv voltage V"), QString());
+            // Seen running: the start is known, the end a real time later; else neither.
+            const QDateTime start = QDateTime::fromString(line.value("start"), Qt::ISODateWithMs);
+            QCOMPARE(start.msecsTo(QDateTime::fromString(line.value("end"), Qt::ISODateWithMs)),
+                     r < 2 ? qint64(line.value("e0 real s").toDouble() * 1000) : 0);
+        }
+        QVERIFY(log.at(0).value("e0 counts") != log.at(1).value("e0 counts"));
+        QCOMPARE(log.at(1).value("e3 roi0 sum"), values.section(' ', 8, 8));
     }
 };
 
