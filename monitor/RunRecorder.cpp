@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
@@ -109,8 +110,11 @@ void RunRecorder::write()
     const QString log = runLogFor(header, &why);
     if (log.isEmpty()) return giveUp(why);
     QFile file(log);
-    const QByteArray line = runLogLine(run);
-    if (!file.open(QIODevice::Append) || file.write(line) != line.size() || !file.flush())
+    QByteArray line = runLogLine(run);
+    if (file.open(QIODevice::ReadWrite | QIODevice::Append) && file.size() > 0 &&
+        file.seek(file.size() - 1) && file.read(1) != "\n")
+        line.prepend('\n'); // a line cut short before stays a line of its own
+    if (!file.isOpen() || file.write(line) != line.size() || !file.flush())
         return giveUp(QString("cannot append to %1: %2").arg(log, file.errorString()));
     done.insert(pendingKey);
     pending = false;
@@ -130,10 +134,19 @@ bool RunRecorder::recordedRuns(QSet<QString>* keys, QString* why) const
     for (int i = 1; i <= maxRunLogs; ++i) {
         const QString path = QDir(dir).filePath(runLogName(i));
         if (!QFileInfo::exists(path)) return true;
-        QByteArray bytes;
-        *why = loadBytes(path, &bytes);
-        if (!why->isEmpty()) return false;
-        keys->unite(runLogKeys(bytes));
+        QFile file(path);
+        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+            *why = QString("cannot read %1").arg(path);
+            return false;
+        }
+        // Only the latest runs can be at the node again: the header and the log's end will do,
+        // however long the log has grown.
+        const QByteArray header = file.readLine(readBytes);
+        if (file.size() - readBytes > file.pos()) {
+            file.seek(file.size() - readBytes);
+            file.readLine(readBytes); // the rest of a line cut by the seek
+        }
+        keys->unite(runLogKeys(header + file.read(readBytes)));
     }
     return true;
 }
@@ -147,7 +160,8 @@ QString RunRecorder::runLogFor(const QByteArray& header, QString* why) const
             *why = saveBytes(path, header);
             return why->isEmpty() ? path : QString();
         }
-        if (file.open(QIODevice::ReadOnly) && file.read(header.size()) == header) return path;
+        if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) && file.read(header.size()) == header)
+            return path;
     }
     *why = QString("%1 run logs of other shapes in %2").arg(maxRunLogs).arg(dir);
     return QString();

@@ -20,8 +20,9 @@ class RunRecorder : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int maxRunLogs = 100;     // runs.csv, runs-2.csv, ...: one per shape of a run
-    static constexpr int maxFolderTries = 100; // run folders of the same name
+    static constexpr int maxRunLogs = 100;       // runs.csv, runs-2.csv, ...: one per shape of a run
+    static constexpr int maxFolderTries = 100;   // run folders of the same name
+    static constexpr qint64 readBytes = 1 << 20; // of a run log: its header, and as much of its end
 
     explicit RunRecorder(MonitorSession& session, QObject* parent = nullptr);
 
