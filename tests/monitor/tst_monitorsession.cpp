@@ -68,7 +68,7 @@ class TestMonitorSession : public QObject
         return std::make_unique<QSignalSpy>(recorder.get(), &RunRecorder::recorded);
     }
 
-    // The run log's lines as cells by column name.
+    // The run log's lines of as many cells as its header, by column name.
     static QList<QHash<QString, QString>> runLog(const QString& folder)
     {
         QByteArray bytes;
@@ -79,7 +79,7 @@ class TestMonitorSession : public QObject
             QHash<QString, QString> row;
             for (int c = 0; c < line.split(',').size(); ++c)
                 row.insert(lines.first().split(',').value(c), line.split(',').at(c));
-            rows << row;
+            if (line.split(',').size() == lines.first().split(',').size()) rows << row;
         }
         return rows;
     }
@@ -258,6 +258,9 @@ private Q_SLOTS:
         QCOMPARE(rig->ctrl.ask("GetPresetType"), QString("1")); // the earlier runs' events read before it
         rig->ctrl.takeEvents();
         QCOMPARE(rig->ctrl.ask("RunStart 7"), QString("Ok:"));
+        QFile cut(runs.filePath("runs.csv")); // a line cut short, as by a crash while appending
+        QVERIFY(cut.open(QIODevice::Append) && cut.write("7,1,2") == 5);
+        cut.close();
         QVERIFY(rig->ctrl.waitForEvent("ChangedIsBusy 0", waitMs));
         recorded = startRecording(runs.path());
         QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
