@@ -54,9 +54,8 @@ int main(int argc, char* argv[])
     recorder.setComment(options.comment);
     recorder.setRecording(!options.recordDir.isEmpty());
     QObject::connect(&recorder, &RunRecorder::problem, note);
-    QObject::connect(&recorder, &RunRecorder::recorded, [&err](const QString&, const QStringList& files) {
-        err << QDateTime::currentDateTime().toString("hh:mm:ss.zzz ") << "recorded " << files.join(' ')
-            << Qt::endl;
+    QObject::connect(&recorder, &RunRecorder::recorded, [&note](const QString&, const QStringList& files) {
+        note("recorded " + files.join(' '));
     });
     MonitorWindow window(session, &recorder);
     window.show();
