@@ -15,18 +15,24 @@
 // Requests to the real program beside the bare node doing the same unit exchanges, both
 // through the same bare relay and the same bare units, each in a process of its own.
 namespace {
-constexpr int dspUnits = 16;
+int dspUnits = 16; // --units
 constexpr int channelsPerUnit = 4;
-constexpr int blocks = dspUnits * channelsPerUnit;
+int blocks = dspUnits * channelsPerUnit;
 constexpr std::size_t blockBytes = 16432;
 const QString firstTavikUnit = "127.0.50.2";
-const QString firstBareUnit = "127.0.50.18"; // the bare node's own 16 units follow
 constexpr int helloPollMs = 1;
 
 QTextStream& out()
 {
     static QTextStream s(stdout);
     return s;
+}
+
+// The bare node's own units follow the program's.
+QString firstBareUnit()
+{
+    return QString::fromStdString(
+        BareNet::addressText(BareNet::loopback(firstTavikUnit.toStdString()) + quint32(dspUnits)));
 }
 
 struct Installation
@@ -87,7 +93,7 @@ struct Installation
     {
         QStringList args{"--relay-port",    QString::number(relayPort),
                          "--name",          name,
-                         "--first-address", firstBareUnit,
+                         "--first-address", firstBareUnit(),
                          "--units",         QString::number(dspUnits),
                          "--udp-port",      QString::number(udpPort),
                          "--tcp-port",      QString::number(tcpPort)};
@@ -236,6 +242,8 @@ int main(int argc, char* argv[])
     const QStringList args = app.arguments();
     const QString pinning = pinFromArguments(args);
     const int rounds = intOption(args, "--rounds", 9);
+    dspUnits = qMax(1, intOption(args, "--units", dspUnits));
+    blocks = dspUnits * channelsPerUnit;
 
     Installation inst;
     if (args.contains("--tavik")) inst.tavikExe = args.value(args.indexOf("--tavik") + 1); // another build

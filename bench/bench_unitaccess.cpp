@@ -8,6 +8,7 @@
 #include "settings/DspSettingCtrl.h"
 
 #include <QApplication>
+#include <QWindow>
 
 #include <memory>
 #include <vector>
@@ -71,21 +72,30 @@ int main(int argc, char* argv[])
             "histogram transfer (VexDA)", [&] { unit.getHistogram(1, nullptr); },
             [&] { bare.fetchHistogram(1, histogram.data()); });
 
-    // The editor's Read Out: every register of every unit, then its rows rebuilt.
+    // The editor's Read Out: every register of every unit, then its rows, with the window
+    // hidden and shown.
     DspSettingCtrl editor;
     for (auto& u : programUnits)
         editor.dspUnits.append(u.get());
-    BenchPair(qMax(3, rounds / 3), 1)
-        .run(
-            QString("settings read-out, %1 x %2 registers").arg(registersPerUnit).arg(unitCount),
-            [&] {
-                editor.readOut();
-                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the old rows
-            },
-            [&] {
-                for (auto& b : bareUnits)
-                    for (int r = 0; r < registersPerUnit; ++r)
-                        b->read(modeRegister + 2 * quint32(r));
-            });
+    for (const bool open : {false, true}) {
+        editor.setVisible(open);
+        if (open && !waitUntil([&] { return editor.windowHandle() && editor.windowHandle()->isExposed(); }))
+            qFatal("the editor was not shown");
+        BenchPair(qMax(3, rounds / 3), 1)
+            .run(
+                QString("settings read-out, %1 x %2 registers, %3")
+                    .arg(registersPerUnit)
+                    .arg(unitCount)
+                    .arg(open ? "editor open" : "editor hidden"),
+                [&] {
+                    editor.readOut();
+                    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the old rows
+                },
+                [&] {
+                    for (auto& b : bareUnits)
+                        for (int r = 0; r < registersPerUnit; ++r)
+                            b->read(modeRegister + 2 * quint32(r));
+                });
+    }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "monitor/ElementPanel.h"
 
+#include "monitor/KevAxis.h"
+
 #include <qwt_legend.h>
 #include <qwt_plot_marker.h>
 #include <qwt_plot_panner.h>
@@ -26,6 +28,20 @@ ElementPanel::ElementPanel(QWidget* parent) : QFrame(parent)
         const QwtInterval y = ui.plot->axisInterval(QwtPlot::yLeft);
         zoomer->zoom(QRectF(QPointF(x.minValue(), y.minValue()), QPointF(x.maxValue(), y.maxValue())));
     });
+    ui.report->hide();
+    ui.alarm->hide();
+}
+
+void ElementPanel::showAnalysis(const QString& report, const QString& alarm,
+                                const std::optional<Analysis::Calibration>& kevAxis)
+{
+    ui.report->setText(report);
+    ui.report->setVisible(!report.isEmpty());
+    ui.alarm->setText(alarm);
+    ui.alarm->setVisible(!alarm.isEmpty());
+    if (kevAxis == axis) return;
+    axis = kevAxis;
+    KevAxis::apply(ui.plot, axis);
 }
 
 void ElementPanel::showSpectra(const QString& title, const QVector<Curve>& curves, const QString& info,

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "analysis/Calibration.h"
 #include "consumer/MonitorAnswers.h"
 #include "ui_ElementPanel.h"
+
+#include <optional>
 
 #include <QFrame>
 
@@ -28,10 +31,15 @@ public:
     explicit ElementPanel(QWidget* parent = nullptr);
 
     void showSpectra(const QString& title, const QVector<Curve>& curves, const QString& info, bool logScale);
+    // Under the plot the ROI report and, in red, the dead-time alarm, each hidden while empty;
+    // the bottom axis in keV under `kevAxis`, else in channels.
+    void showAnalysis(const QString& report, const QString& alarm,
+                      const std::optional<Analysis::Calibration>& kevAxis);
     SpectrumPlot* plot() const { return ui.plot; }
 
 private:
     Ui::ElementPanel ui;
     QwtPlotZoomer* zoomer;
     QList<QwtPlotItem*> roiItems;
+    std::optional<Analysis::Calibration> axis;
 };

@@ -30,9 +30,10 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
         "data link, fetches the spectra of every enabled channel at an interval and shows them\n"
         "with their ROIs, times and rates; starts, stops and clears the measurement.\n"
         "The configuration file takes ZEPHRA_IP, ZEPHRA_PORT, MONITOR_NAME, MONITOR_KEY,\n"
-        "MONITOR_NODE, MONITOR_INTERVAL, MONITOR_OVERLAY, MONITOR_OUT, MONITOR_RECORD,\n"
-        "MONITOR_COMMENT and the VEXDA lines of the node's own configuration (unit names for\n"
-        "the plot titles and the recorded files), so the node's file will do.");
+        "MONITOR_NODE, MONITOR_INTERVAL, MONITOR_OVERLAY, MONITOR_OUT, MONITOR_CALIBRATION,\n"
+        "MONITOR_DEAD_TIME_ALARM (percent), MONITOR_RECORD, MONITOR_COMMENT and the VEXDA\n"
+        "lines of the node's own configuration (unit names for the plot titles and the\n"
+        "recorded files), so the node's file will do.");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     p.addOption(help);
     p.addOptions({
@@ -47,6 +48,10 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
         {"overlay", "All spectra in one plot instead of a grid."},
         {"log", "Log connections, problems and every server line on standard error."},
         {"e", "English texts: the Japanese catalogue is not installed."},
+        {"analyze",
+         "Print the ROI report of a spectrum file (CSV, N42 or SPE) and exit, without a window or a "
+         "connection; also takes --roi START END (repeated) and --calibration FILE.",
+         "file"},
     });
     p.addOptions({
         {"record", "Record every run that ends into this folder (run folders and runs.csv).", "dir"},
@@ -84,14 +89,20 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
     o->recordDir = pick(p, file, "record", "MONITOR_RECORD", o->recordDir);
     o->comment = pick(p, file, "comment", "MONITOR_COMMENT", o->comment);
     o->vexda = file.allRests("VEXDA");
+    o->calibrationFile = file.value("MONITOR_CALIBRATION", o->calibrationFile);
+    bool alarmOk = false;
+    const double alarm =
+        file.value("MONITOR_DEAD_TIME_ALARM", QString::number(o->deadTimeAlarmPercent)).toDouble(&alarmOk);
 
     if (!portOk || port < 1 || port > 65535) *message = "the port must be 1-65535";
     if (!intervalOk || interval < shortestInterval || interval > longestInterval)
         *message = QString("the interval must be %1-%2 s").arg(shortestInterval).arg(longestInterval);
+    if (!alarmOk || alarm < 0 || alarm > 100) *message = "MONITOR_DEAD_TIME_ALARM must be 0-100 (%)";
     if (o->name.isEmpty() || o->name.contains(QRegularExpression("[ >.]")))
         *message = "the name must be one word without '>' or '.'";
     if (!message->isEmpty()) return Bad;
     o->port = quint16(port);
     o->intervalMs = int(interval * 1000);
+    o->deadTimeAlarmPercent = alarm;
     return Run;
 }

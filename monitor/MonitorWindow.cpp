@@ -1,11 +1,13 @@
 #include "monitor/MonitorWindow.h"
 
 #include "consumer/SpectrumFiles.h"
+#include "monitor/CalibrationBar.h"
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/RunRecorder.h"
 #include "monitor/ServerLink.h"
+#include "monitor/SumWindow.h"
 #include "widgets/StyleSheets.h"
 
 #include <QDateTime>
@@ -20,8 +22,10 @@ constexpr double plotAspect = 1.6; // width over height that a spectrum reads be
 } // namespace
 
 MonitorWindow::MonitorWindow(MonitorSession& session, RunRecorder* recorder, QWidget* parent)
-    : QMainWindow(parent), session(session), recorder(recorder), serverL(new QLabel), nodeL(new QLabel),
-      linkL(new QLabel), measurementL(new QLabel)
+    : QMainWindow(parent), session(session), recorder(recorder),
+      analysis(session.options().deadTimeAlarmPercent), calibrationBar(new CalibrationBar(analysis)),
+      sumWindow(new SumWindow(analysis, this)), serverL(new QLabel), nodeL(new QLabel), linkL(new QLabel),
+      measurementL(new QLabel)
 {
     ui.setupUi(this);
     grid = new QGridLayout(ui.plotArea);
@@ -33,6 +37,15 @@ MonitorWindow::MonitorWindow(MonitorSession& session, RunRecorder* recorder, QWi
         ui.statusbar->addPermanentWidget(l);
     }
     ui.overlayC->setChecked(session.options().overlay);
+    ui.buttonBar->insertWidget(ui.buttonBar->indexOf(ui.logC) + 1, calibrationBar);
+    ui.verticalLayout->insertWidget(1, calibrationBar->stateLabel());
+    if (!session.options().calibrationFile.isEmpty()) calibrationBar->load(session.options().calibrationFile);
+    connect(calibrationBar, &CalibrationBar::changed, this, &MonitorWindow::showModel);
+    auto* sumB = new QPushButton(tr("Sum..."));
+    sumB->setToolTip(tr("The sum spectrum of the elements ticked"));
+    ui.buttonBar->insertWidget(ui.buttonBar->indexOf(calibrationBar), sumB);
+    connect(sumB, &QPushButton::clicked, sumWindow, &QWidget::show);
+    connect(sumWindow, &SumWindow::selectionChanged, this, &MonitorWindow::showModel);
 
     connect(ui.startB, &QPushButton::clicked, &session, &MonitorSession::runStart);
     connect(ui.stopB, &QPushButton::clicked, &session, &MonitorSession::runStop);
@@ -120,22 +133,34 @@ void MonitorWindow::showModel()
         arrangePanels();
     }
     QVector<ElementPanel::Curve> all;
-    QStringList lines;
+    QStringList lines, reports, alarms;
+    analysis.follow(model);
     for (int k = 0; k < n; ++k) {
         const MonitorModel::Element& e = model.elements().at(k);
         const QString roiText = tr("ROI %1-%2: %3").arg(e.roi.start).arg(e.roi.end).arg(e.roiSum);
         ElementPanel::Curve c{elementTitle(k), e.block.bins, k,
                               e.hasRoi,        e.roi,        overlay ? QString() : roiText};
         const QString line = infoText(k, overlay ? "  " : "\n");
+        const QString report = analysis.reportText(k, e), alarm = analysis.alarmText(k);
         if (overlay) {
             all << c;
             lines << QString("%1: %2   %3").arg(c.label, line, e.hasRoi ? roiText : QString());
+            if (!report.isEmpty()) reports << c.label + ": " + report;
+            if (!alarm.isEmpty()) alarms << c.label + ": " + alarm;
         } else {
             panels.at(k)->showSpectra(c.label, {c}, line, ui.logC->isChecked());
+            const bool kev = calibrationBar->kevAxis();
+            panels.at(k)->showAnalysis(report, alarm, kev ? analysis.calibration(k) : std::nullopt);
         }
     }
-    if (overlay && n > 0)
+    if (overlay && n > 0) {
         panels.first()->showSpectra(tr("All elements"), all, lines.join('\n'), ui.logC->isChecked());
+        panels.first()->showAnalysis(reports.join('\n'), alarms.join('\n'), std::nullopt);
+    }
+    QStringList titles;
+    for (int k = 0; k < n; ++k)
+        titles << elementTitle(k);
+    sumWindow->showModel(model, titles, calibrationBar->kevAxis(), ui.logC->isChecked());
     const bool running = model.running();
     ui.runL->setText(running ? tr("Running") : tr("Idle"));
     ui.runL->setStyleSheet(running ? StyleSheets::green : StyleSheets::grey);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "monitor/MonitorAnalysis.h"
 #include "ui_MonitorWindow.h"
 
 #include <QMainWindow>
 
+class CalibrationBar;
 class ElementPanel;
+class SumWindow;
 class MonitorSession;
 class RunRecorder;
 class QGridLayout;
@@ -41,6 +44,9 @@ private:
     Ui::MonitorWindow ui;
     MonitorSession& session;
     RunRecorder* recorder;
+    MonitorAnalysis analysis;
+    CalibrationBar* calibrationBar;
+    SumWindow* sumWindow;
     QGridLayout* grid;
     QList<ElementPanel*> panels;
     QLabel* serverL;

@@ -1,3 +1,4 @@
+#include "monitor/AnalyzeCommand.h"
 #include "monitor/MonitorOptions.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/MonitorWindow.h"
@@ -23,6 +24,12 @@ int main(int argc, char* argv[])
         MonitorOptions::read(core.arguments(), &ignored, &help);
         QTextStream(stdout) << help;
         return 0;
+    }
+    // So is the analysis of a file, which opens no window and connects to nothing.
+    if (AnalyzeCommand::requested(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QTextStream out(stdout), err(stderr);
+        return AnalyzeCommand::run(core.arguments(), out, err);
     }
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName("tavik-monitor");

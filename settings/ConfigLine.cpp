@@ -1,72 +1,60 @@
 #include "settings/ConfigLine.h"
 
 #include "settings/DspData.h"
+#include "settings/SettingsRows.h"
 #include "widgets/StyleSheets.h"
-
-static QString hex4(quint16 v)
-{
-    return QString("%1").arg(v, 4, 16, QLatin1Char('0'));
-}
-
-// A text that is no number gives 0; the value keeps its low 16 bits.
-static quint16 typedValue(const QLineEdit* field)
-{
-    return quint16(field->text().toInt(nullptr, 10));
-}
 
 ConfigLine::ConfigLine(QWidget* parent) : QFrame(parent)
 {
     setupUi(this);
 }
 
-void ConfigLine::setRecord(int row, const DspData& record)
+void ConfigLine::showRecord(int row, const DspData& record, const RowState& state)
 {
+    shown = row;
+    show();
     No->setText(QString::number(row + 1));
     Dsp->setText(QString("DSP%1").arg(record.dspIndex));
     Ch->setText(record.channel == -1 ? QString() : QString("Ch%1").arg(record.channel));
     AddrDesc->setText(record.label);
     Addr->setText(QString("%1").arg(record.address, 8, 16, QLatin1Char('0')));
-    valNow = quint16(record.regValue);
-    ValNow->setText(QString::number(valNow));
-    HexNow->setText(hex4(valNow));
-    setValNew(valNow);
-    valRestored = 0;
-    ValRestored->clear();
-    HexRestored->clear();
-    refreshMarks();
+    ValNow->setText(QString::number(state.valNow));
+    HexNow->setText(hex4(state.valNow));
+    showValues(state);
 }
 
-void ConfigLine::setValNew(quint16 v)
+void ConfigLine::showNothing()
 {
-    valNew = v;
-    ValNew->setText(QString::number(v));
-    HexNew->setText(hex4(v));
+    shown = -1;
+    hide();
 }
 
-void ConfigLine::setValRestored(quint16 v)
+void ConfigLine::showValues(const RowState& state)
 {
-    valRestored = v;
-    ValRestored->setText(QString::number(v));
-    HexRestored->setText(hex4(v));
+    ValNew->setText(state.newText);
+    HexNew->setText(state.newHex);
+    ValRestored->setText(state.restoredText);
+    HexRestored->setText(state.restoredHex);
+    refreshMarks(state);
 }
 
-quint16 ConfigLine::value(int kind) const
-{
-    return kind == Now ? valNow : kind == New ? valNew : valRestored;
-}
-
-// Setting a style sheet re-polishes the field even when it is unchanged, and a table has
-// hundreds of rows.
+// Setting a style sheet re-polishes the field even when it is unchanged, and rows are
+// refilled as the view scrolls.
 static void mark(QLineEdit* field, bool differs)
 {
     const QString sheet = differs ? QString(StyleSheets::pink) : QString();
     if (field->styleSheet() != sheet) field->setStyleSheet(sheet);
 }
 
-void ConfigLine::refreshMarks()
+void ConfigLine::refreshMarks(const RowState& state)
 {
-    mark(ValNew, valNew != valNow);
-    mark(ValRestored, valRestored != valNow);
+    mark(ValNew, state.newDiffers());
+    mark(ValRestored, state.restoredDiffers());
+}
+
+QString ConfigLine::typedText(int kind) const
+{
+    return kind == New ? ValNew->text() : kind == Restored ? ValRestored->text() : QString();
 }
 
 void ConfigLine::connectEdits()
@@ -77,14 +65,10 @@ void ConfigLine::connectEdits()
 
 void ConfigLine::newValNew()
 {
-    valNew = typedValue(ValNew);
-    refreshMarks();
     Q_EMIT updated(New);
 }
 
 void ConfigLine::newValRestored()
 {
-    valRestored = typedValue(ValRestored);
-    refreshMarks();
     Q_EMIT updated(Restored);
 }

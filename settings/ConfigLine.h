@@ -5,10 +5,11 @@
 #include <QFrame>
 
 struct DspData;
+struct RowState;
 
-// One row of the settings editor: a register of one unit with the value now in the unit, the
-// value to write back and the value loaded from a file. A row that is never filled shows the
-// column titles.
+// One row of the settings editor: shows a record of the settings table with the value now in
+// the unit, the value to write back and the value loaded from a file, as the table's
+// RowState holds them. A row that is never filled shows the column titles.
 class ConfigLine : public QFrame, public Ui_ConfigLine
 {
     Q_OBJECT
@@ -17,19 +18,19 @@ public:
 
     explicit ConfigLine(QWidget* parent = nullptr);
 
-    // Row `row` (from 0) shows the record: valNow = valNew = its low 16 bits, no loaded value.
-    void setRecord(int row, const DspData& record);
-    void setValNew(quint16 v);
-    void setValRestored(quint16 v);
-    quint16 value(int kind) const;
+    // Shows record `row` (from 0) of the table.
+    void showRecord(int row, const DspData& record, const RowState& state);
+    // The values and marks again, after an operation changed them.
+    void showValues(const RowState& state);
     // Pink where the new or the loaded value differs from the unit's.
-    void refreshMarks();
+    void refreshMarks(const RowState& state);
+    // The record shown, -1 for none; a row that shows none is hidden.
+    int record() const { return shown; }
+    void showNothing();
+    // The text of the new (New) or loaded (Restored) field.
+    QString typedText(int kind) const;
     // Edits of the new and loaded values report through `updated`.
     void connectEdits();
-
-    quint16 valNow = 0;
-    quint16 valNew = 0;
-    quint16 valRestored = 0;
 
 Q_SIGNALS:
     void updated(int num);
@@ -37,4 +38,7 @@ Q_SIGNALS:
 private Q_SLOTS:
     void newValNew();
     void newValRestored();
+
+private:
+    int shown = -1;
 };

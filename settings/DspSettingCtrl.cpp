@@ -1,11 +1,11 @@
 #include "settings/DspSettingCtrl.h"
 
 #include "dsp/VexDA.h"
-#include "settings/ConfigLine.h"
 #include "settings/SettingsTable.h"
 #include "settings/SilentUnitCut.h"
 
 #include <QApplication>
+#include <QScrollBar>
 
 DspSettingCtrl::DspSettingCtrl(QWidget* parent) : QFrame(parent)
 {
@@ -24,34 +24,10 @@ DspSettingCtrl::DspSettingCtrl(QWidget* parent) : QFrame(parent)
     connect(CopyLoaded, &QPushButton::clicked, this, &DspSettingCtrl::copyRestored);
     connect(WriteBack, &QPushButton::clicked, this, &DspSettingCtrl::writeBack);
     connect(ReadOut, &QPushButton::clicked, this, &DspSettingCtrl::readOut);
-}
 
-void DspSettingCtrl::setUpConfigLines(QVector<DspData>& config)
-{
-    for (ConfigLine* line : configLines) {
-        line->hide(); // until it is deleted it shares its grid cell with its successor
-        line->deleteLater();
-    }
-    configLines.clear();
-    for (int i = 0; i < config.size(); ++i) {
-        auto* line = new ConfigLine(scrollAreaWidgetContents);
-        line->setRecord(i, config.at(i));
-        line->connectEdits();
-        Base->addWidget(line, i, 0);
-        connect(line, &ConfigLine::updated, this, &DspSettingCtrl::updatedALine);
-        configLines.append(line);
-    }
-}
-
-void DspSettingCtrl::setValRestored(QVector<DspData>& config, QVector<DspData>& loadedConfig)
-{
-    const QVector<int> rows = matchLoadedRows(config, loadedConfig);
-    for (int i = 0; i < rows.size(); ++i) {
-        if (rows.at(i) < 0 || rows.at(i) >= configLines.size()) continue;
-        ConfigLine* line = configLines.at(rows.at(i));
-        line->setValRestored(quint16(loadedConfig.at(i).regValue));
-        line->refreshMarks();
-    }
+    connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &DspSettingCtrl::placeLines);
+    scrollArea->viewport()->installEventFilter(this);
+    scrollAreaWidgetContents->installEventFilter(this);
 }
 
 void DspSettingCtrl::readOutDspConfig(QVector<DspData>& config)
@@ -140,19 +116,6 @@ void DspSettingCtrl::logCut(const SilentUnitCut& cut, int unit, const QString& a
                alertColor);
 }
 
-void DspSettingCtrl::updatedALine(int num)
-{
-    const int i = configLines.indexOf(qobject_cast<ConfigLine*>(sender()));
-    if (i < 0) return;
-    const auto valueOf = [&](int row) -> quint32 {
-        return row < configLines.size() ? configLines.at(row)->value(num) : 0;
-    };
-    const double x = qint32(valueOf(i) << 16 | valueOf(i + 1));
-    const double y = 65536.0 * x + valueOf(i + 2);
-    Val4Bytes->setText(QString::number(x, 'g', 6));
-    Val6Bytes->setText(QString::number(y, 'g', 6));
-}
-
 void DspSettingCtrl::readOut()
 {
     Q_EMIT log("Reading out DSP Settings");
@@ -163,8 +126,8 @@ void DspSettingCtrl::readOut()
 
 void DspSettingCtrl::writeBack()
 {
-    for (int i = 0; i < config.size() && i < configLines.size(); ++i)
-        config[i].regValue = configLines.at(i)->valNew;
+    for (int i = 0; i < config.size() && i < rows.size(); ++i)
+        config[i].regValue = rows.at(i).valNew;
     writeBackDspConfig(config);
     readOut();
 }
@@ -172,12 +135,11 @@ void DspSettingCtrl::writeBack()
 void DspSettingCtrl::copyRestored()
 {
     Q_EMIT log("Copy Restored DSP Setting Vals to New Vals");
-    for (int i = 0; i < configLines.size() && i < config.size(); ++i) {
-        ConfigLine* line = configLines.at(i);
-        line->setValNew(line->valRestored);
-        line->refreshMarks();
-        config[i].regValue = line->valNew;
+    for (int i = 0; i < rows.size() && i < config.size(); ++i) {
+        rows.setValNew(i, rows.at(i).valRestored);
+        config[i].regValue = rows.at(i).valNew;
     }
+    refreshLines();
 }
 
 void DspSettingCtrl::load(QString fname)

@@ -235,6 +235,50 @@
         <translation>全エレメント</translation>
     </message>
     <message>
+        <source>ROI %1-%2: outside the spectrum</source>
+        <translation>ROI %1-%2: スペクトルの範囲外</translation>
+    </message>
+    <message>
+        <source>ROI %1-%2: gross %3</source>
+        <translation>ROI %1-%2: グロス %3</translation>
+    </message>
+    <message>
+        <source>  net %1 ± %2</source>
+        <translation>  ネット %1 ± %2</translation>
+    </message>
+    <message>
+        <source>  no peak</source>
+        <translation>  ピークなし</translation>
+    </message>
+    <message>
+        <source>
+centroid %1 ch  FWHM %2 ch</source>
+        <translation>
+重心 %1 ch  半値幅 %2 ch</translation>
+    </message>
+    <message>
+        <source>
+centroid %1 ch (%2 keV)  FWHM %3 ch (%4 keV)</source>
+        <translation>
+重心 %1 ch (%2 keV)  半値幅 %3 ch (%4 keV)</translation>
+    </message>
+    <message>
+        <source>Dead time above %1 %: up to %2 % in this run</source>
+        <translation>デッドタイムが %1 % を超過: この測定で最大 %2 %</translation>
+    </message>
+    <message>
+        <source>energy (keV)</source>
+        <translation>エネルギー (keV)</translation>
+    </message>
+    <message>
+        <source>Sum...</source>
+        <translation>合計...</translation>
+    </message>
+    <message>
+        <source>The sum spectrum of the elements ticked</source>
+        <translation>チェックしたエレメントの合計スペクトル</translation>
+    </message>
+    <message>
         <source>Running</source>
         <translation>測定中</translation>
     </message>
@@ -473,6 +517,64 @@
     <message>
         <source>log-in refused: %1</source>
         <translation>ログイン拒否: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CalibrationBar</name>
+    <message>
+        <source>keV</source>
+        <translation>keV</translation>
+    </message>
+    <message>
+        <source>Calibration...</source>
+        <translation>校正...</translation>
+    </message>
+    <message>
+        <source>Load a calibration file: one line per element, ELEMENT OFFSET GAIN [QUAD]</source>
+        <translation>校正ファイルを読み込む: エレメントごとに1行、ELEMENT OFFSET GAIN [QUAD]</translation>
+    </message>
+    <message>
+        <source>Energy axes for the calibrated elements</source>
+        <translation>校正済みエレメントの軸をエネルギーで表示</translation>
+    </message>
+    <message>
+        <source>Calibration file</source>
+        <translation>校正ファイル</translation>
+    </message>
+    <message>
+        <source>Calibration files (*.txt *.cal);;All files (*)</source>
+        <translation>校正ファイル (*.txt *.cal);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>Calibration %1</source>
+        <translation>校正 %1</translation>
+    </message>
+    <message>
+        <source>Calibration %1 not loaded: %2</source>
+        <translation>校正 %1 を読み込めません: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SumWindow</name>
+    <message>
+        <source>Sum spectrum</source>
+        <translation>合計スペクトル</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>合計</translation>
+    </message>
+    <message>
+        <source>Tick the elements to sum.</source>
+        <translation>合計するエレメントをチェックしてください。</translation>
+    </message>
+    <message>
+        <source>Elements summed: %1, on a common axis of %2 keV per bin</source>
+        <translation>合計したエレメント: %1、共通軸 %2 keV/ビン</translation>
+    </message>
+    <message>
+        <source>Elements summed: %1, bin by bin in channels</source>
+        <translation>合計したエレメント: %1、チャンネルごと</translation>
     </message>
 </context>
 </TS>

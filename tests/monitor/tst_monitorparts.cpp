@@ -1,13 +1,20 @@
+#include "monitor/KevAxis.h"
+#include "monitor/MonitorAnalysis.h"
 #include "monitor/MonitorModel.h"
 #include "monitor/MonitorOptions.h"
 #include "monitor/RunFacts.h"
 
 #include <QtTest>
 
+#include <numeric>
+#include <qwt_plot.h>
+#include <qwt_scale_draw.h>
+
 using McaTransfer::Block;
 
 // The monitor's pieces that need no socket: the ROI sums and measurement number of the
-// model, where an option comes from, and what the node's answers tell the run recorder.
+// model, where an option comes from, what the window reads off the spectra, and what the
+// node's answers tell the run recorder.
 class TestMonitorParts : public QObject
 {
     Q_OBJECT
@@ -20,6 +27,13 @@ class TestMonitorParts : public QObject
         b.binCount = McaTransfer::binCount;
         b.bins.fill(binValue, McaTransfer::binCount);
         return b;
+    }
+
+    // A file of the test's folder that holds `text`; empty when it cannot be written.
+    QString written(const QString& name, const QByteArray& text)
+    {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() ? f.fileName() : QString();
     }
 
 private Q_SLOTS:
@@ -54,6 +68,132 @@ private Q_SLOTS:
         QCOMPARE(m.nextMeasurementNumber(), quint32(13));
         m.takeTransfer({block(0, 11, 0)}); // one element: no number sent
         QCOMPARE(m.measurementNumber(), quint32(12));
+    }
+
+    void roiReports_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("calibration"); // a calibration file's text
+        QTest::addColumn<QString>("expected");
+        const QString peak = "ROI 990-1010: gross 5010  net 4800 ± 76\ncentroid 1000.00 ch";
+        QTest::newRow("calibrated peak")
+            << 990 << 1010 << "0 2 0.5" << peak + " (502.00 keV)  FWHM 4.67 ch (2.33 keV)";
+        QTest::newRow("other element calibrated") << 990 << 1010 << "1 2 0.5" << peak + "  FWHM 4.67 ch";
+        QTest::newRow("no peak") << 10 << 30 << ""
+                                 << "ROI 10-30: gross 210  net 0 ± 31  no peak";
+        QTest::newRow("too narrow") << 10 << 12 << ""
+                                    << "ROI 10-12: gross 30";
+        QTest::newRow("partly outside") << 4090 << 5000 << ""
+                                        << "ROI 4090-5000: gross 60";
+        QTest::newRow("outside") << -9 << -1 << ""
+                                 << "ROI -9--1: outside the spectrum";
+    }
+    void roiReports()
+    {
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(QString, calibration);
+        MonitorModel m;
+        m.setRois({{start, end}});
+        Block b = block(0, 0, 10);
+        const int peak[] = {100, 300, 600, 900, 1000, 900, 600, 300, 100};
+        for (int i = 0; i < 9; ++i)
+            b.bins[996 + i] += peak[i];
+        m.takeTransfer({b});
+        MonitorAnalysis a;
+        QString error;
+        QVERIFY2(a.loadCalibration(written("cal.txt", calibration.toLatin1()), &error), qPrintable(error));
+        QTEST(a.reportText(0, m.elements().at(0)), "expected");
+    }
+
+    // A wrong file changes nothing; the dead-time alarm is raised once per run.
+    void calibrationAndAlarm()
+    {
+        MonitorAnalysis a(20);
+        QString error;
+        QVERIFY(a.loadCalibration(written("good.cal", "0 1 0.25\n"), &error));
+        const QString bad = written("bad.cal", "0 1 0.5\n1 2 x\n");
+        QVERIFY(!a.loadCalibration(bad, &error));
+        QCOMPARE(error, bad + ": line 2: gain \"x\" is not a number");
+        QVERIFY(a.calibration(0) && a.calibration(0)->gain == 0.25);
+
+        MonitorModel m;
+        const auto take = [&](quint64 busy, double real, double live) {
+            Block b = block(0, 0, 1), other = block(1, 0, 1);
+            b.busy = busy;
+            b.realTime = other.realTime = real;
+            b.liveTime = live;
+            other.liveTime = real;
+            m.takeTransfer({b, other});
+            return a.follow(m);
+        };
+        QVERIFY(!take(1, 10, 8.5)); // 15 %
+        QVERIFY(take(1, 20, 15));   // 25 %
+        QVERIFY(!a.follow(m));
+        QVERIFY(!take(0, 30, 21)); // 30 %, still the run just ended
+        QCOMPARE(a.alarmText(0), QString("Dead time above 20 %: up to 30 % in this run"));
+        QCOMPARE(a.alarmText(1), QString());
+        QVERIFY(!take(1, 1, 1)); // a new run
+        QCOMPARE(a.alarm(0), std::nullopt);
+    }
+
+    // In channels unless every element summed is calibrated; then on their common keV axis.
+    void sums()
+    {
+        MonitorModel m;
+        m.takeTransfer({block(0, 0, 1), block(1, 0, 2), block(2, 0, 4)});
+        MonitorAnalysis a;
+        QString error;
+        QVERIFY(a.loadCalibration(written("sum.cal", "0 0 1\n1 0 2\n"), &error));
+        const MonitorAnalysis::Sum channels = a.sum(m, {0, 2, 9}, true), kev = a.sum(m, {0, 1}, true);
+        QVERIFY(!channels.axis && channels.counts == Analysis::Spectrum(4096, 5.0));
+        QCOMPARE(a.sum(m, {0, 1}, false).counts, Analysis::Spectrum(4096, 3.0));
+        QVERIFY(kev.axis && kev.axis->lowEdge == -1 && kev.axis->binWidth == 2);
+        QCOMPARE(std::accumulate(kev.counts.cbegin(), kev.counts.cend(), 0.0), 4096 * 3.0);
+    }
+
+    // keV ticks at round energies, placed at their channels, and labelled with them.
+    void kevAxis()
+    {
+        QwtPlot plot;
+        plot.setAxisScale(QwtPlot::xBottom, 0, 4096);
+        KevAxis::apply(&plot, Analysis::Calibration{-3, 0.5, 1e-5});
+        plot.updateAxes();
+        const QList<double> ticks = plot.axisScaleDiv(QwtPlot::xBottom).ticks(QwtScaleDiv::MajorTick);
+        QVERIFY(ticks.size() >= 3);
+        for (double x : ticks) {
+            const double kev = -3 + 0.5 * (x - 0.5) + 1e-5 * (x - 0.5) * (x - 0.5);
+            QVERIFY2(qAbs(kev - qRound(kev / 500) * 500) < 1e-6, qPrintable(QString::number(kev)));
+            QCOMPARE(plot.axisScaleDraw(QwtPlot::xBottom)->label(x).text(),
+                     QLocale().toString(double(qRound(kev)), 'g', 6));
+        }
+        KevAxis::apply(&plot, std::nullopt);
+        plot.updateAxes();
+        QCOMPARE(plot.axisScaleDiv(QwtPlot::xBottom).ticks(QwtScaleDiv::MajorTick).first(), 0.0);
+    }
+
+    // The keys the window's analysis reads from the configuration.
+    void analysisKeys_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("expected"); // calibration file and alarm percent, or the error
+        const QString bad = "MONITOR_DEAD_TIME_ALARM must be 0-100 (%)";
+        QTest::newRow("defaults") << QByteArray() << " 10";
+        QTest::newRow("set") << QByteArray("monitor_calibration \"my cal.txt\"\nMONITOR_DEAD_TIME_ALARM 2.5")
+                             << "my cal.txt 2.5";
+        QTest::newRow("no number") << QByteArray("MONITOR_DEAD_TIME_ALARM ten") << bad;
+        QTest::newRow("above 100") << QByteArray("MONITOR_DEAD_TIME_ALARM 100.5") << bad;
+    }
+    void analysisKeys()
+    {
+        QFETCH(QByteArray, file);
+        MonitorOptions o;
+        QString message;
+        if (MonitorOptions::read({"tavik-monitor", "--config", written("keys.cfg", file)}, &o, &message) ==
+            MonitorOptions::Run)
+            message = o.calibrationFile + " " + QString::number(o.deadTimeAlarmPercent);
+        QTEST(message, "expected");
     }
 
     void optionsCommandLineWinsOverFile_data()

@@ -6,11 +6,15 @@
 #include "monitor/MonitorWindow.h"
 #include "monitor/RunRecorder.h"
 #include "monitor/ServerLink.h"
+#include "monitor/SumWindow.h"
 #include "sim/datalink/DataLinkConsumer.h"
 #include "tests/support/RequestRig.h"
 
 #include <QImage>
+#include <QLabel>
+#include <QListWidget>
 #include <QtTest>
+#include <qwt_plot_curve.h>
 #include <qwt_plot_marker.h>
 
 // The monitor's session in this process against the real program, the stand-in server and
@@ -49,6 +53,9 @@ class TestMonitorSession : public QObject
         o.keyFile = rig->dir.filePath("zephra.keys");
         o.intervalMs = 500;
         o.vexda = vexda;
+        QFile calibration(rig->dir.filePath("monitor.cal"));
+        if (calibration.open(QIODevice::WriteOnly) && calibration.write("0 1 0.5\n") > 0)
+            o.calibrationFile = calibration.fileName();
         session = std::make_unique<MonitorSession>(o);
         connect(&session->server(), &ServerLink::traffic, this, [this](const QString& line, bool sent) {
             if (sent) asked << line.section(' ', 1, 1);
@@ -142,13 +149,27 @@ private Q_SLOTS:
             const MonitorModel::Element& e = session->model().elements().at(k);
             QCOMPARE(QString::number(e.roiSum), values.at(5 + k));
             total += e.roiSum;
-            const QwtPlotItemList marks =
-                window.findChildren<ElementPanel*>().at(k)->plot()->itemList(QwtPlotItem::Rtti_PlotMarker);
+            const ElementPanel* panel =
+                window.findChild<QWidget*>("plotArea")->findChildren<ElementPanel*>().at(k);
+            const QwtPlotItemList marks = panel->plot()->itemList(QwtPlotItem::Rtti_PlotMarker);
             QCOMPARE(marks.size(), 1);
             QVERIFY(
                 static_cast<QwtPlotMarker*>(marks.first())->label().text().endsWith(": " + values.at(5 + k)));
+            // The report's gross counts are the same bins' sum; element 0 alone has keV.
+            QVERIFY(panel->findChild<QLabel*>("report")->text().contains(" gross " + values.at(5 + k)));
+            QCOMPARE(panel->plot()->axisTitle(QwtPlot::xBottom).text(), k == 0 ? "energy (keV)" : "bin");
         }
         QCOMPARE(QString::number(total), values.first());
+
+        // The sum of the elements ticked, bin by bin (the keV axis is off: element 1 has no calibration).
+        SumWindow* sum = window.findChild<SumWindow*>();
+        sum->list()->item(0)->setCheckState(Qt::Checked);
+        sum->list()->item(1)->setCheckState(Qt::Checked);
+        const auto* curve =
+            static_cast<QwtPlotCurve*>(sum->panel()->plot()->itemList(QwtPlotItem::Rtti_PlotCurve).first());
+        const McaTransfer::Block &b0 = shown.at(0).block, &b1 = shown.at(1).block;
+        for (int i = 0; i < 4096; ++i)
+            QCOMPARE(curve->sample(i).y(), qMax(0.5, double(b0.bins.at(i)) + b1.bins.at(i)));
 
         // The cycle: one GetMCAs per cycle, each answered by a transfer and acknowledged (else
         // the program would have dropped the link after its wait).

@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 
 // The editor in this process over two emulated units (read-out, rows and marks, loaded
-// values, Copy Loaded, Write Back, the composite views, a unit that does not answer), and
-// the start-up dump and recover of the real program.
+// values, Copy Loaded, Write Back, the composite views, rows refilled as the view scrolls, a
+// unit that does not answer), and the start-up dump and recover of the real program.
 class TestDspSettingCtrl : public QObject
 {
     Q_OBJECT
@@ -25,7 +25,12 @@ class TestDspSettingCtrl : public QObject
     QTemporaryDir dir;
     QStringList redLines;
 
-    ConfigLine* row(int i) const { return ctrl->configLines.at(i); }
+    ConfigLine titles; // shows the column titles, so a row that is not there fails comparisons
+    ConfigLine* row(int i)
+    {
+        ConfigLine* line = ctrl->lineFor(i);
+        return line ? line : &titles;
+    }
     static void type(QLineEdit* field, const QString& text)
     {
         field->setText(text);
@@ -52,12 +57,15 @@ private Q_SLOTS:
             if (c == Qt::red) redLines << m;
         });
         emu->setReg(1, channelAddress(A::channelBase, 2), 5);
+        ctrl->show();
+        ctrl->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(ctrl.get()));
     }
 
     void readOutLoadCopyAndWriteBack()
     {
         ctrl->readOut();
-        QCOMPARE(ctrl->configLines.size(), 424);
+        QCOMPARE(ctrl->rows.size(), 424);
         for (int i = 0; i < 424; ++i) {
             const DspData& r = ctrl->config.at(i);
             QCOMPARE(r.regValue, quint64(emu->reg(r.dspIndex, r.address)));
@@ -68,21 +76,54 @@ private Q_SLOTS:
                               line->ValNow->text(), line->HexNew->text(), line->ValRestored->text()}),
                  QStringList({"313", "DSP1", "Ch2", "b4000600", "5", "0005", ""}));
 
-        // Matched by address from the record's own position on: unit 1's record meets unit 0's row.
+        // Matched by address from the record's own position on: unit 1's record meets unit 0's row,
+        // shown at once where it is in view.
+        const ConfigLine* shown = row(gain2Of0);
         ctrl->load(file("DSP1 Ch2 Coarse Gain : 0 b4000600 9\nDSP0 Mode : 0 b4000010 3\n"));
-        QCOMPARE(row(gain2Of0)->HexRestored->text(), QString("0009"));
+        QCOMPARE(shown->HexRestored->text(), QString("0009"));
         ctrl->copyRestored();
         QCOMPARE(row(gain2Of0)->ValNew->styleSheet() + row(gain2Of0)->ValRestored->styleSheet(),
                  StyleSheets::pink + QString(StyleSheets::pink)); // both differ from the unit's 0
-        type(row(gain2Of1)->ValNew, "70000");
-        QCOMPARE(row(gain2Of1)->HexNew->text(), QString("0000")); // as copied: an edit leaves it
-        QPointer<ConfigLine> old = row(0);
+        type(row(gain2Of1)->ValNew, "5");
+        QCOMPARE(row(gain2Of1)->HexNew->text() + row(gain2Of1)->ValNew->styleSheet(),
+                 QString("0000")); // as copied: an edit leaves it; the unit's value unmarks it
         ctrl->writeBack();
         QCOMPARE(emu->regs(0, channelAddress(A::channelBase, 2), 1), quint64(9));
         QCOMPARE(emu->regs(0, A::mode, 1), quint64(3));
         QCOMPARE(emu->regs(0, A::measTime1, 1), quint64(0)); // no loaded value: 0 copied
-        QCOMPARE(row(gain2Of1)->ValNow->text(), QString("4464"));
-        QTRY_VERIFY(!old);
+        QCOMPARE(row(gain2Of1)->ValNow->text() + ' ' + row(gain2Of1)->ValNew->text(), QString("5 5"));
+        // Rows for the view, not for the table, however many read-outs there were.
+        const int pitch = row(0)->height() + ctrl->Base->spacing();
+        QVERIFY(ctrl->findChildren<ConfigLine*>("ConfigLine").size() * pitch <=
+                ctrl->scrollArea->viewport()->height() + 5 * pitch);
+    }
+
+    // A line keeps its record, and an edit in progress, while the record is in view; one that
+    // scrolls out takes the edit into its record first. Tab goes on to the next record's row.
+    void rowsRefilledAsTheViewScrolls()
+    {
+        ctrl->readOut();
+        const int lines = ctrl->configLines.size(), at = 2 * lines - 1; // the last line of the cycle
+        QLineEdit* field = row(at)->ValNew;
+        row(at)->ValRestored->setFocus();
+        field->setText("070000");
+        QCOMPARE(row(at + 1)->ValNew->text(), QString("0"));
+        QCOMPARE(QApplication::focusWidget(), row(at)->ValRestored);
+        QCOMPARE(row(at)->ValNew, field);
+        QCOMPARE(ctrl->rows.at(at).valNew, quint16(0)); // not finished yet
+        row(400);
+        QCOMPARE(QString::number(ctrl->rows.at(at).valNew) + ' ' + ctrl->rows.at(at).newHex,
+                 QString("4464 0000"));
+        QCOMPARE(row(at)->ValNew->text() + ' ' + row(at)->ValNew->styleSheet(),
+                 "070000 " + QString(StyleSheets::pink));
+        QCOMPARE(row(at + 1)->ValNew->text(), QString("0"));
+        QCOMPARE(QApplication::focusWidget(), ctrl->scrollArea); // the keys go on scrolling
+
+        row(at)->HexRestored->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), row(at + 1)->Dsp);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), row(at)->HexRestored);
     }
 
     void compositeViews()

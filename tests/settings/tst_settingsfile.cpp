@@ -1,5 +1,6 @@
 #include "dsp/DspReg.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsRows.h"
 #include "settings/SettingsTable.h"
 
 #include <QtTest>
@@ -69,6 +70,34 @@ private Q_SLOTS:
         for (const quint32 a : {0xA, 0xA, 0xB, 0xD, 0xC, 0xA, 0xA, 0xA})
             loaded.append({QString(), 0, -1, 0, a, 0});
         QCOMPARE(matchLoadedRows(rows, loaded), QVector<int>({0, 2, 1, -1, 3, 2, 2, 0}));
+    }
+
+    // What a row shows after a read-out of 0x10005, Copy Loaded of 9, and each typed text:
+    // "value text hex" of the new and of the loaded field, and the marks.
+    void typedValues()
+    {
+        QVector<DspData> records(1);
+        records[0].regValue = 0x10005;
+        for (const QStringList& c : {QStringList{"70000", "4464 70000 0009|4464 70000 0009|new loaded"},
+                                     {"5", "5 5 0009|5 5 0009|"},
+                                     {"-1", "65535 -1 0009|65535 -1 0009|new loaded"},
+                                     {"0x1f", "0 0x1f 0009|0 0x1f 0009|new loaded"}}) {
+            SettingsRows rows;
+            rows.reset(records);
+            rows.setValRestored(0, 9);
+            rows.setValNew(0, rows.value(0, SettingsRows::Restored));
+            rows.typed(0, SettingsRows::New, c.at(0));
+            rows.typed(0, SettingsRows::Restored, c.at(0));
+            const RowState& s = rows.at(0);
+            QCOMPARE(QString("%1 %2 %3|%4 %5 %6|%7 %8")
+                         .arg(s.valNew)
+                         .arg(s.newText, s.newHex)
+                         .arg(s.valRestored)
+                         .arg(s.restoredText, s.restoredHex, s.newDiffers() ? "new" : "",
+                              s.restoredDiffers() ? "loaded" : "")
+                         .trimmed(),
+                     c.at(1));
+        }
     }
 };
 
