@@ -3,6 +3,11 @@
 #include "dsp/DspConstants.h"
 #include "dsp/VexdaLine.h"
 
+#include <QHash>
+#include <QRegularExpression>
+
+#include <cmath>
+
 namespace MonitorAnswers {
 
 bool parseRois(const QStringList& items, QVector<Roi>* rois)
@@ -42,6 +47,36 @@ QVector<ElementName> elementNames(const QStringList& vexdaRests)
             if (line.enabled.at(c)) names.append({line.name, c});
     }
     return names;
+}
+
+QString presetTypeName(const QStringList& items)
+{
+    static const QStringList names{"NONE", "REAL", "LIVE"};
+    // The units' types follow the mismatch text in brackets.
+    const int open = items.indexOf(QRegularExpression("\\(.*"));
+    const QStringList types = open > 0 ? items.mid(open) : items.mid(0, 1);
+    QStringList found;
+    for (QString t : types) {
+        t.remove('(').remove(')');
+        bool ok = false;
+        const int type = t.toInt(&ok);
+        if (!ok || type < 0 || type >= names.size()) return QString();
+        found << names.at(type);
+    }
+    return found.join('/');
+}
+
+bool leadingNumber(const QStringList& items, double* value)
+{
+    bool ok = false;
+    *value = items.value(0).toDouble(&ok);
+    return ok && std::isfinite(*value);
+}
+
+QString hvStateName(const QStringList& items)
+{
+    static const QHash<QString, QString> names{{"0", "Off"}, {"1", "Trans"}, {"2", "On"}, {"-1", "Unknown"}};
+    return items.size() == 1 ? names.value(items.first()) : QString();
 }
 
 } // namespace MonitorAnswers

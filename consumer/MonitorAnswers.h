@@ -33,4 +33,15 @@ struct ElementName
 };
 QVector<ElementName> elementNames(const QStringList& vexdaRests);
 
+// GetPresetType: "0", "1" or "2" as "NONE", "REAL" or "LIVE". Units that disagree ("1 Er:
+// Preset Types are different. (1 2)") give each unit's name joined by '/' ("REAL/LIVE"); an
+// answer of another form gives an empty text.
+QString presetTypeName(const QStringList& items);
+// GetPresetValue and HVVol: the value in seconds or volts, the first unit's when the units
+// disagree. False for a refusal ("Er: ...") or no number.
+bool leadingNumber(const QStringList& items, double* value);
+// HVStat2: the sweep state's name "Off", "Trans", "On" or "Unknown"; empty without an HV
+// unit ("Er: HV unit is not avaliable.") or for an answer of another form.
+QString hvStateName(const QStringList& items);
+
 } // namespace MonitorAnswers

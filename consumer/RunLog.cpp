@@ -32,6 +32,7 @@ struct RoiColumn
 
 const RunColumn runColumns[] = {
     {"measurement", [](const SpectrumRun& r) { return QString::number(r.measurement); }},
+    {"run counter", [](const SpectrumRun& r) { return QString::number(r.runCounter); }},
     {"start", [](const SpectrumRun& r) { return dateTime(r.start); }},
     {"end", [](const SpectrumRun& r) { return dateTime(r.end); }},
     {"preset type", [](const SpectrumRun& r) { return text(r.presetType); }},
@@ -76,7 +77,67 @@ QByteArray row(const SpectrumRun& run, bool names)
     return (cells.join(',') + '\n').toUtf8();
 }
 
+// The cells of one CSV line, quotes undone.
+QStringList cellsOf(const QString& line)
+{
+    QStringList cells;
+    QString cell;
+    bool quoted = false;
+    for (int i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (quoted && c == '"' && i + 1 < line.size() && line.at(i + 1) == '"') {
+            cell += c;
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            cells << cell;
+            cell.clear();
+        } else {
+            cell += c;
+        }
+    }
+    return cells << cell;
+}
+
+// The columns that tell one run from another: its numbers, and what each element counted.
+QVector<int> keyColumns(const QStringList& names)
+{
+    QVector<int> columns{names.indexOf("measurement"), names.indexOf("run counter")};
+    for (int k = 0;; ++k) {
+        const QString group = 'e' + QString::number(k) + ' ';
+        const int real = names.indexOf(group + "real s");
+        if (real < 0) break;
+        columns << real << names.indexOf(group + "live s") << names.indexOf(group + "counts");
+    }
+    return columns;
+}
+
 } // namespace
+
+QSet<QString> runLogKeys(const QByteArray& file)
+{
+    QSet<QString> keys;
+    const QList<QByteArray> lines = file.split('\n');
+    const QStringList names = cellsOf(QString::fromUtf8(lines.first()).trimmed());
+    const QVector<int> columns = keyColumns(names);
+    if (columns.contains(-1)) return keys;
+    for (int i = 1; i < lines.size(); ++i) {
+        const QStringList cells = cellsOf(QString::fromUtf8(lines.at(i)).trimmed());
+        if (cells.size() != names.size()) continue; // a line cut short, or the empty last one
+        QStringList key;
+        for (const int c : columns)
+            key << cells.at(c);
+        keys.insert(key.join(','));
+    }
+    return keys;
+}
+
+QString runLogKey(const SpectrumRun& run)
+{
+    const QSet<QString> keys = runLogKeys(runLogHeader(run) + runLogLine(run));
+    return keys.isEmpty() ? QString() : *keys.begin();
+}
 
 QByteArray runLogHeader(const SpectrumRun& shape)
 {

@@ -27,6 +27,7 @@ SpectrumRun spectrumRunFromBlocks(const QVector<McaTransfer::Block>& blocks, con
         named = blocks.at(k).binCount == 0 || blocks.at(k).channel == quint32(enabled.at(k).second);
 
     SpectrumRun run;
+    if (!blocks.isEmpty()) run.runCounter = blocks.at(0).tag;
     if (blocks.size() > 1) run.measurement = blocks.at(1).tag;
     for (int k = 0; k < blocks.size() && k < SpectrumLimits::maxElements; ++k) {
         const McaTransfer::Block& b = blocks.at(k);

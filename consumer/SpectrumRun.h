@@ -46,7 +46,8 @@ struct SpectrumElement
 struct SpectrumRun
 {
     quint32 measurement = 0;
-    QDateTime start; // each with its offset from UTC
+    quint32 runCounter = 0; // the first unit's count of starts (block 0), which tells runs apart
+    QDateTime start;        // each with its offset from UTC
     QDateTime end;
     QString presetType; // REAL, LIVE or NONE
     double presetValue = 0;
@@ -74,9 +75,9 @@ constexpr int maxRois = 64; // per element
 constexpr int maxTextChars = 1024;
 } // namespace SpectrumLimits
 
-// A run from a transfer's blocks: counts, times and input count rate per element, the
-// measurement number from block 1. The enabled channels of the VEXDA lines (their text after
-// the key) name the units, unless their number or channels disagree with the blocks.
+// A run from a transfer's blocks: counts, times and input count rate per element, the run
+// counter from block 0 and the measurement number from block 1. The enabled channels of the VEXDA lines
+// (their text after the key) name the units, unless their number or channels disagree with the blocks.
 SpectrumRun spectrumRunFromBlocks(const QVector<McaTransfer::Block>& blocks, const QStringList& vexdaRests);
 
 // An ROI of the element's counts, summed as GetValues sums it (both end channels counted).

@@ -1,6 +1,7 @@
-// The spectrum-file readers (N42, SPE, the consumer's CSV) on any bytes: within their caps,
-// and what a reader accepts the writers write back in a form that reads as the same run, so
-// that writing it once more gives the same bytes.
+// The spectrum-file readers (N42, SPE, the consumer's CSV, the run log's keys) on any bytes:
+// within their caps (a key per line at most), and what a reader accepts the writers write
+// back in a form that reads as the same run, so that writing it once more gives the same
+// bytes.
 #include "FuzzSupport.h"
 
 #include "consumer/McaCsvReader.h"
@@ -49,6 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
+    FUZZ_CHECK(runLogKeys(bytes).size() <= bytes.count('\n'));
     const auto n42 = [](const SpectrumRun& run) { return n42Document(run); };
     const auto spe = [](const SpectrumRun& run) { return speDocument(run, 0); };
     for (const SpectrumRead& read : {readN42(bytes), readSpe(bytes), readMcaCsv(bytes)}) {

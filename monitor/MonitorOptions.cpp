@@ -31,9 +31,9 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
         "with their ROIs, times and rates; starts, stops and clears the measurement.\n"
         "The configuration file takes ZEPHRA_IP, ZEPHRA_PORT, MONITOR_NAME, MONITOR_KEY,\n"
         "MONITOR_NODE, MONITOR_INTERVAL, MONITOR_OVERLAY, MONITOR_OUT, MONITOR_CALIBRATION,\n"
-        "MONITOR_DEAD_TIME_ALARM (percent) and the VEXDA lines of\n"
-        "the node's own configuration (unit names for the plot titles), so the node's file\n"
-        "will do.");
+        "MONITOR_DEAD_TIME_ALARM (percent), MONITOR_RECORD, MONITOR_COMMENT and the VEXDA\n"
+        "lines of the node's own configuration (unit names for the plot titles and the\n"
+        "recorded files), so the node's file will do.");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     p.addOption(help);
     p.addOptions({
@@ -52,6 +52,10 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
          "Print the ROI report of a spectrum file (CSV, N42 or SPE) and exit, without a window or a "
          "connection; also takes --roi START END (repeated) and --calibration FILE.",
          "file"},
+    });
+    p.addOptions({
+        {"record", "Record every run that ends into this folder (run folders and runs.csv).", "dir"},
+        {"comment", "The operator's comment in the recorded runs.", "text"},
     });
     if (!p.parse(arguments)) {
         *message = p.errorText();
@@ -82,6 +86,8 @@ MonitorOptions::Outcome MonitorOptions::read(const QStringList& arguments, Monit
     o->overlay = p.isSet("overlay") || isFlagSet(file.value("MONITOR_OVERLAY", "0"));
     o->log = p.isSet("log");
     o->english = p.isSet("e");
+    o->recordDir = pick(p, file, "record", "MONITOR_RECORD", o->recordDir);
+    o->comment = pick(p, file, "comment", "MONITOR_COMMENT", o->comment);
     o->vexda = file.allRests("VEXDA");
     o->calibrationFile = file.value("MONITOR_CALIBRATION", o->calibrationFile);
     bool alarmOk = false;

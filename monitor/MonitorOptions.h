@@ -22,6 +22,8 @@ struct MonitorOptions
     QStringList vexda;                // the units' VEXDA lines after the key: names for the plot titles
     QString calibrationFile;          // MONITOR_CALIBRATION: the elements' energy calibrations; empty: none
     double deadTimeAlarmPercent = 10; // MONITOR_DEAD_TIME_ALARM: dead time above it raises the alarm
+    QString recordDir;                // the run recorder's folder; empty: not recording at the start
+    QString comment;                  // the operator's comment in the recorded runs
 
     // `message` gets the help text or what is wrong. Arguments start with the program name.
     static Outcome read(const QStringList& arguments, MonitorOptions* options, QString* message);

@@ -69,6 +69,20 @@ void MonitorSession::clear()
     ask("Clear");
 }
 
+bool MonitorSession::askFact(const QString& cmd)
+{
+    if (!serverLink->ask(opts.node, cmd)) return false;
+    factsAsked << cmd;
+    return true;
+}
+
+bool MonitorSession::factDone(const QString& cmd, const QStringList& items)
+{
+    if (!factsAsked.removeOne(cmd)) return false;
+    Q_EMIT factAnswered(cmd, items);
+    return true;
+}
+
 void MonitorSession::ask(const QString& cmd, const QString& params)
 {
     if (serverLink->ask(opts.node, cmd, params)) return;
@@ -82,6 +96,9 @@ void MonitorSession::serverChanged(int state, const QString& why)
 {
     if (state == ServerLink::Down) {
         endCycle();
+        // The questions sent are lost with the connection: no answer will come.
+        while (!factsAsked.isEmpty())
+            factDone(factsAsked.first(), {});
         setNode(NodeUnknown);
         Q_EMIT log(QString("server %1:%2 down (%3), again in %4 s")
                        .arg(serverLink->host())
@@ -105,6 +122,7 @@ void MonitorSession::answered(const AMsg& msg)
     if (msg.fromNode == ZephraWire::systemNode) {
         // The server answers for a node that is not logged in.
         setNode(NodeAbsent);
+        if (factDone(msg.cmd, {})) return;
         if (msg.cmd == "GetDataLinkCh")
             scheduleLinkRetry(linkRetryDelay);
         else if (msg.cmd == "GetROIs" || msg.cmd == "GetMCAs")
@@ -115,6 +133,7 @@ void MonitorSession::answered(const AMsg& msg)
     }
     if (msg.fromNode != opts.node) return;
     setNode(NodeAnswering);
+    if (factDone(msg.cmd, msg.params)) return;
     if (msg.cmd == "GetDataLinkCh") {
         QString host;
         quint16 port = 0;
@@ -172,6 +191,7 @@ void MonitorSession::cycleAnswered(const QString& cmd, const QStringList& items)
 void MonitorSession::askTimedOut(const QString& cmd)
 {
     setNode(NodeSilent);
+    if (factDone(cmd, {})) return;
     if (cmd == "GetDataLinkCh") scheduleLinkRetry(linkRetryDelay);
     if (cmd == "GetROIs" || cmd == "GetMCAs") endCycle();
 }
@@ -217,6 +237,7 @@ void MonitorSession::transferRead(const QVector<McaTransfer::Block>& blocks, con
     lastFaults = faults;
     data.takeTransfer(blocks);
     Q_EMIT modelChanged();
+    Q_EMIT transferTaken(faults.isEmpty());
     if (phase == AskingMcas || phase == WaitingTransfer) endCycle();
 }
 

@@ -34,6 +34,9 @@ public:
     void runStart();
     void runStop();
     void clear();
+    // A question to the node whose answer goes to factAnswered only (not to the status bar);
+    // false when it could not be sent.
+    bool askFact(const QString& cmd);
 
     const MonitorModel& model() const { return data; }
     const MonitorOptions& options() const { return opts; }
@@ -48,6 +51,10 @@ Q_SIGNALS:
     void problem(const QString& text);
     void commandAnswered(const QString& cmd, const QString& text);
     void log(const QString& text);
+    // A transfer was read and shown; checked when every block passed the check.
+    void transferTaken(bool checked);
+    // The answer to askFact; no items when the node is absent or did not answer in time.
+    void factAnswered(const QString& cmd, const QStringList& items);
 
 private:
     enum Phase { Idle, AskingRois, AskingMcas, WaitingTransfer };
@@ -65,6 +72,7 @@ private:
     void ask(const QString& cmd, const QString& params = QString());
     void endCycle();
     void setNode(NodeState state);
+    bool factDone(const QString& cmd, const QStringList& items);
 
     MonitorOptions opts;
     MonitorModel data;
@@ -82,5 +90,6 @@ private:
     int transfersAtAsk = 0;
     quint32 startingNumber = 0;
     QStringList lastFaults;
+    QStringList factsAsked; // in the order sent, a command word once per question
     int linkRetryDelay = firstRetryMs;
 };

@@ -5,6 +5,7 @@
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"
 #include "monitor/MonitorSession.h"
+#include "monitor/RunRecorder.h"
 #include "monitor/ServerLink.h"
 #include "monitor/SumWindow.h"
 #include "widgets/StyleSheets.h"
@@ -20,10 +21,11 @@ constexpr int messageMs = 10000;
 constexpr double plotAspect = 1.6; // width over height that a spectrum reads best in
 } // namespace
 
-MonitorWindow::MonitorWindow(MonitorSession& session, QWidget* parent)
-    : QMainWindow(parent), session(session), analysis(session.options().deadTimeAlarmPercent),
-      calibrationBar(new CalibrationBar(analysis)), sumWindow(new SumWindow(analysis, this)),
-      serverL(new QLabel), nodeL(new QLabel), linkL(new QLabel), measurementL(new QLabel)
+MonitorWindow::MonitorWindow(MonitorSession& session, RunRecorder* recorder, QWidget* parent)
+    : QMainWindow(parent), session(session), recorder(recorder),
+      analysis(session.options().deadTimeAlarmPercent), calibrationBar(new CalibrationBar(analysis)),
+      sumWindow(new SumWindow(analysis, this)), serverL(new QLabel), nodeL(new QLabel), linkL(new QLabel),
+      measurementL(new QLabel)
 {
     ui.setupUi(this);
     grid = new QGridLayout(ui.plotArea);
@@ -60,8 +62,39 @@ MonitorWindow::MonitorWindow(MonitorSession& session, QWidget* parent)
             [this](const QString& cmd, const QString& text) {
                 ui.statusbar->showMessage(QString("%1: %2").arg(cmd, text.left(200)), messageMs);
             });
+    ui.recordC->setVisible(recorder);
+    ui.commentE->setVisible(recorder);
+    if (recorder) {
+        ui.recordC->setChecked(recorder->recording());
+        if (!recorder->folder().isEmpty())
+            ui.recordC->setToolTip(ui.recordC->toolTip() + '\n' + recorder->folder());
+        ui.commentE->setText(session.options().comment);
+        ui.commentE->setCursorPosition(0); // its start, when it is longer than the field
+        connect(ui.recordC, &QCheckBox::toggled, this, &MonitorWindow::setRecording);
+        connect(ui.commentE, &QLineEdit::textChanged, recorder, &RunRecorder::setComment);
+        connect(recorder, &RunRecorder::problem, this,
+                [this](const QString& text) { ui.statusbar->showMessage(text, messageMs); });
+        connect(recorder, &RunRecorder::recorded, this, [this](const QString& folder) {
+            ui.statusbar->showMessage(tr("Run recorded in %1").arg(folder), messageMs);
+        });
+    }
     showModel();
     showStatus();
+}
+
+void MonitorWindow::setRecording(bool on)
+{
+    if (on && recorder->folder().isEmpty()) {
+        const QString folder = QFileDialog::getExistingDirectory(this, tr("Folder for the recorded runs"),
+                                                                 session.options().outDir);
+        if (folder.isEmpty()) {
+            ui.recordC->setChecked(false);
+            return;
+        }
+        recorder->setFolder(folder);
+        ui.recordC->setToolTip(ui.recordC->toolTip() + '\n' + folder);
+    }
+    recorder->setRecording(on);
 }
 
 QString MonitorWindow::elementTitle(int k) const
@@ -228,7 +261,8 @@ bool MonitorWindow::saveTo(const QString& base)
     const QString title = tr("Measurement %1, %2")
                               .arg(session.model().measurementNumber())
                               .arg(QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss"));
-    const SpectrumFiles files = writeSpectrumFiles(base, title, session.model().blocks());
+    const SpectrumFiles files =
+        writeSpectrumFiles(base, title, session.model().blocks(), SpectrumRun(), {true, true, false, false});
     ui.statusbar->showMessage(files.problems.isEmpty() ? tr("Saved %1").arg(files.written.join(", "))
                                                        : files.problems.join("; "),
                               messageMs);

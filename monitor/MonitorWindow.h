@@ -9,6 +9,7 @@ class CalibrationBar;
 class ElementPanel;
 class SumWindow;
 class MonitorSession;
+class RunRecorder;
 class QGridLayout;
 class QLabel;
 
@@ -18,7 +19,9 @@ class MonitorWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit MonitorWindow(MonitorSession& session, QWidget* parent = nullptr);
+    // Without a recorder the record check box and comment field are hidden.
+    explicit MonitorWindow(MonitorSession& session, RunRecorder* recorder = nullptr,
+                           QWidget* parent = nullptr);
 
     // Writes base.csv and base.png; false (with a status message) when either failed.
     bool saveTo(const QString& base);
@@ -33,12 +36,14 @@ private:
     void showStatus();
     void arrangePanels();
     void save();
+    void setRecording(bool on);
     QString elementTitle(int k) const;
     // Times, rate and busy flag of element k, in two parts joined by `between`.
     QString infoText(int k, const QString& between) const;
 
     Ui::MonitorWindow ui;
     MonitorSession& session;
+    RunRecorder* recorder;
     MonitorAnalysis analysis;
     CalibrationBar* calibrationBar;
     SumWindow* sumWindow;

@@ -2,6 +2,7 @@
 #include "monitor/MonitorOptions.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/MonitorWindow.h"
+#include "monitor/RunRecorder.h"
 #include "quit/QuitOnSignal.h"
 #include "translations/Catalogue.h"
 
@@ -55,7 +56,15 @@ int main(int argc, char* argv[])
     };
     QObject::connect(&session, &MonitorSession::problem, note);
     if (options.log) QObject::connect(&session, &MonitorSession::log, note);
-    MonitorWindow window(session);
+    RunRecorder recorder(session);
+    recorder.setFolder(options.recordDir);
+    recorder.setComment(options.comment);
+    recorder.setRecording(!options.recordDir.isEmpty());
+    QObject::connect(&recorder, &RunRecorder::problem, note);
+    QObject::connect(&recorder, &RunRecorder::recorded, [&note](const QString&, const QStringList& files) {
+        note("recorded " + files.join(' '));
+    });
+    MonitorWindow window(session, &recorder);
     window.show();
     session.start();
     return app.exec();

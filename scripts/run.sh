@@ -3,12 +3,13 @@
 # stand-in message server, two emulated DSP units (dsp2 with a disabled channel) and the
 # HV unit, the data-link consumer and Tavik (in a window when there is a display), with a
 # generated configuration in build/demo/. A script of requests then runs through the
-# command-line client, printing each request, its answer and every event as it comes.
+# command-line client, printing each request, its answer and every event as it comes; then
+# the spectrum monitor takes the data link over with its run recorder on (offscreen when
+# there is no display) and two more short runs are recorded.
 # At its end (or on Ctrl+C) every process started here is stopped.
 #
 #   scripts/run.sh [--keep] [-e]
-#     --keep  leave everything running afterwards for a person to use (Ctrl+C ends it);
-#             with a display, the spectrum monitor takes over the data link
+#     --keep  leave everything running afterwards for a person to use (Ctrl+C ends it)
 #     -e      English texts in Tavik's window
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -97,7 +98,7 @@ fi
 # Port 0 above: Tavik listens on a free port and tells it.
 data_port=$("${client[@]}" --wait 3000 GetDataLinkCh | sed -n 's/.*@GetDataLinkCh [^ ]* \([0-9]*\).*/\1/p')
 
-"$bin/sim/datalink/datalink-consumer" --port "$data_port" --out "$work/spectra" > consumer.out 2> consumer.err &
+"$bin/sim/datalink/datalink-consumer" --port "$data_port" --config config.cfg --out "$work/spectra" > consumer.out 2> consumer.err &
 pids+=($!)
 consumer_pid=$!
 
@@ -123,25 +124,58 @@ GetMCAs
 REQ
 
 for _ in $(seq 100); do
-    compgen -G "$work/spectra/*.png" > /dev/null && break
+    compgen -G "$work/spectra/*.n42" > /dev/null && break
     sleep 0.1
 done
 echo
 echo "The consumer wrote:"
-ls -1 "$work"/spectra/*.csv "$work"/spectra/*.png 2>/dev/null | sed 's/^/  /' || echo "  nothing (see $work/consumer.err)"
+ls -1 "$work"/spectra/* 2>/dev/null | sed 's/^/  /' || echo "  nothing (see $work/consumer.err)"
+
+# The run recorder: the spectrum monitor takes the data link over (one consumer at a time)
+# and records every run that ends into runs/; in a window when there is a display.
+kill "$consumer_pid" 2>/dev/null || true
+wait "$consumer_pid" 2>/dev/null || true
+monitor_args=()
+for arg in "${tavik_args[@]}"; do [ "$arg" = -e ] && monitor_args+=(-e); done
+"$bin/monitor/tavik-monitor" "${platform[@]}" --config config.cfg --keys zephra.keys --interval 0.5 \
+    --record "$work/runs" --comment "scripts/run.sh demonstration" "${monitor_args[@]}" > monitor.out 2>&1 &
+pids+=($!)
+
+# Waits until runs/runs.csv holds $1 runs (and its header).
+wait_for_runs() {
+    for _ in $(seq 300); do
+        [ "$(cat "$work/runs/runs.csv" 2>/dev/null | wc -l)" -gt "$1" ] && return 0
+        sleep 0.1
+    done
+    echo "the recorder did not record run $1; its output:" >&2
+    cat monitor.out >&2
+    return 1
+}
+# Run 1 ended before the monitor came, its final spectra still at Tavik: recorded first.
+wait_for_runs 1
+echo
+echo "The recorder found run 1, which ended before it came; two more short runs follow."
+for n in 2 3; do
+    "${client[@]}" --script --wait 30000 <<REQ
+RunStart $n
+wait ChangedIsBusy 0
+REQ
+    wait_for_runs "$n"
+done
+echo
+echo "The recorder wrote (one folder per run, and one line per run in runs.csv):"
+for folder in "$work"/runs/run-*/; do
+    echo "  $folder"
+    ls -1 "$folder" | sed 's/^/    /'
+done
+echo "  $work/runs/runs.csv:"
+cut -d, -f1-10 "$work/runs/runs.csv" | sed 's/^/    /'
 
 if [ $keep -eq 1 ]; then
     echo
     echo "Everything keeps running; ask Tavik from another terminal, for example:"
     echo "  ${client[*]} GetROIs"
-    if [ ${#platform[@]} -eq 0 ] && [ -x "$bin/monitor/tavik-monitor" ]; then
-        kill "$consumer_pid" 2>/dev/null || true
-        monitor_args=()
-        for arg in "${tavik_args[@]}"; do [ "$arg" = -e ] && monitor_args+=(-e); done
-        "$bin/monitor/tavik-monitor" --config config.cfg --keys zephra.keys "${monitor_args[@]}" > monitor.out 2>&1 &
-        pids+=($!)
-        echo "The spectrum monitor now holds the data link."
-    fi
+    echo "The spectrum monitor holds the data link and goes on recording runs into $work/runs."
     echo "Ctrl+C stops every process started here."
     wait "$tavik_pid" || true
 fi

@@ -350,6 +350,26 @@ centroid %1 ch (%2 keV)  FWHM %3 ch (%4 keV)</source>
         <source>Saved %1</source>
         <translation>保存しました: %1</translation>
     </message>
+    <message>
+        <source>Record runs</source>
+        <translation>ラン記録</translation>
+    </message>
+    <message>
+        <source>At the end of each run write its N42, SPE, CSV and PNG files into a run folder and a line into runs.csv</source>
+        <translation>各ランの終わりに N42、SPE、CSV、PNG ファイルをランのフォルダーに書き、runs.csv に 1 行加えます</translation>
+    </message>
+    <message>
+        <source>Comment for the recorded runs</source>
+        <translation>記録するランのコメント</translation>
+    </message>
+    <message>
+        <source>Run recorded in %1</source>
+        <translation>ランを記録しました: %1</translation>
+    </message>
+    <message>
+        <source>Folder for the recorded runs</source>
+        <translation>ランを記録するフォルダー</translation>
+    </message>
 </context>
 <context>
     <name>StatDisp</name>

@@ -171,8 +171,10 @@ QStringList DataLinkConsumer::save(int n, const QVector<McaTransfer::Block>& blo
         QDir(options.outDir)
             .filePath(
                 QString("transfer-%1-%2").arg(now.toString("yyyyMMdd-hhmmss")).arg(n, 4, 10, QChar('0')));
-    const SpectrumFiles files = writeSpectrumFiles(
-        base, QString("Transfer %1, %2").arg(n).arg(now.toString("yyyy-MM-dd hh:mm:ss")), blocks);
+    // The consumer sees no start or end of a run: the files carry none.
+    const SpectrumFiles files =
+        writeSpectrumFiles(base, QString("Transfer %1, %2").arg(n).arg(now.toString("yyyy-MM-dd hh:mm:ss")),
+                           blocks, spectrumRunFromBlocks(blocks, options.vexda), options.formats);
     for (const QString& text : files.problems)
         Q_EMIT problem(text);
     return files.written;

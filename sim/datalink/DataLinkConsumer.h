@@ -1,6 +1,7 @@
 #pragma once
 
 #include "consumer/McaTransfer.h"
+#include "consumer/SpectrumFormats.h"
 #include "consumer/TransferFramer.h"
 
 #include <QByteArray>
@@ -16,9 +17,11 @@ struct ConsumerOptions
 
     QString host = QStringLiteral("127.0.0.1");
     quint16 port = 6058;
-    int blocks = 0;      // blocks per transfer; 0: a transfer is what arrives before a pause
-    int pauseMs = 300;   // the pause that ends a transfer when blocks is 0
-    QString outDir;      // a CSV and a PNG per transfer; empty: nothing saved
+    int blocks = 0;    // blocks per transfer; 0: a transfer is what arrives before a pause
+    int pauseMs = 300; // the pause that ends a transfer when blocks is 0
+    QString outDir;    // the files of each transfer; empty: nothing saved
+    SpectrumFormats formats;
+    QStringList vexda;   // the VEXDA lines after the key: unit names and addresses for the files
     int transfers = 0;   // end after this many transfers; 0: no limit
     int timeLimitMs = 0; // end after this long in all; 0: no limit
     bool reconnect = true;

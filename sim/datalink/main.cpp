@@ -1,8 +1,11 @@
 #include "DataLinkConsumer.h"
 
+#include "config/ConfigStore.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -44,9 +47,10 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(
         "Connects to Tavik's data link, reads every transfer of spectrum blocks, checks each block\n"
         "(16432 bytes, 4096 bins, channel 0-3, finite non-negative times), replies, and saves a\n"
-        "transfer that passes as a CSV file and a PNG plot into the output folder. One line per\n"
-        "transfer: on standard output when it passed, on standard error when it failed (nothing\n"
-        "saved); connection trouble on standard error too.\n"
+        "transfer that passes into the output folder: a CSV file, a PNG plot, an N42 document and\n"
+        "one SPE file per element (--formats chooses). One line per transfer: on standard output\n"
+        "when it passed, on standard error when it failed (nothing saved); connection trouble on\n"
+        "standard error too.\n"
         "Exit code: 0 done, 1 bad option or no link, 2 a check failed, 3 time over before the\n"
         "number of transfers arrived.");
     parser.addHelpOption();
@@ -57,6 +61,9 @@ int main(int argc, char* argv[])
         {"pause", "The pause in milliseconds that ends a transfer (default 300).", "ms", "300"},
         {"out", "Output folder for the CSV and PNG files (default: current folder).", "dir", "."},
         {"no-save", "Save nothing."},
+        {"formats", "Files written of each transfer: any of csv, png, n42, spe (default: all four).", "list",
+         "csv,png,n42,spe"},
+        {"config", "Configuration file whose VEXDA lines name the units in the N42 and SPE files.", "file"},
         {"transfers", "End after this many transfers (default 0: no limit).", "n", "0"},
         {"time-limit", "End after this many milliseconds (default 0: no limit).", "ms", "0"},
         {"once", "End when the link closes instead of connecting again."},
@@ -82,6 +89,20 @@ int main(int argc, char* argv[])
         !readReply(parser.value("reply"), o)) {
         err << "datalink-consumer: bad option value (see --help)" << Qt::endl;
         return DataLinkConsumer::Failed;
+    }
+    QString formatError;
+    if (!SpectrumFormats::parse(parser.value("formats"), &o.formats, &formatError)) {
+        err << "datalink-consumer: --formats: " << formatError << Qt::endl;
+        return DataLinkConsumer::Failed;
+    }
+    if (parser.isSet("config")) {
+        if (!QFileInfo(parser.value("config")).isReadable()) {
+            err << "datalink-consumer: cannot read " << parser.value("config") << Qt::endl;
+            return DataLinkConsumer::Failed;
+        }
+        ConfigStore config;
+        config.readFile(parser.value("config"));
+        o.vexda = config.allRests("VEXDA");
     }
     o.host = parser.value("host");
     o.port = quint16(port);

@@ -2,6 +2,7 @@
 #include "monitor/MonitorAnalysis.h"
 #include "monitor/MonitorModel.h"
 #include "monitor/MonitorOptions.h"
+#include "monitor/RunFacts.h"
 
 #include <QtTest>
 
@@ -12,7 +13,8 @@
 using McaTransfer::Block;
 
 // The monitor's pieces that need no socket: the ROI sums and measurement number of the
-// model, where an option comes from, and what the window reads off the spectra.
+// model, where an option comes from, what the window reads off the spectra, and what the
+// node's answers tell the run recorder.
 class TestMonitorParts : public QObject
 {
     Q_OBJECT
@@ -230,6 +232,29 @@ private Q_SLOTS:
                                                                  .arg(o.intervalMs)
                                                            : message;
         QTEST(got, "expected");
+    }
+
+    // A node's answer to a question | what the run takes of it: preset type, value, HV state
+    // and voltage (- unknown).
+    void runFactsFromAnswers_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("types differ")
+            << "GetPresetType 1 Er: Preset Types are different. (1 2 0)|REAL/LIVE/NONE 0  -";
+        QTest::newRow("values differ") << "GetPresetValue 10 Er: Preset Types are different. (10 20)| 10  -";
+        QTest::newRow("sweep on") << "HVStat2 2| 0 On -";
+        QTest::newRow("voltage") << "HVVol 1200.5| 0  1200.5";
+        QTest::newRow("no HV unit") << "HVVol Er: HV unit is not avaliable.| 0  -";
+    }
+    void runFactsFromAnswers()
+    {
+        QFETCH(QString, row);
+        const QStringList answer = row.section('|', 0, 0).split(' ');
+        RunFacts f;
+        f.take(answer.first(), answer.mid(1));
+        const QString voltage = f.hvVoltageKnown ? QString::number(f.hvVoltage) : "-";
+        QCOMPARE(QString("%1 %2 %3 %4").arg(f.presetType).arg(f.presetValue).arg(f.hvState, voltage),
+                 row.section('|', 1));
     }
 
 private:

@@ -1,7 +1,10 @@
+#include "consumer/N42Reader.h"
+#include "consumer/SpectrumBytes.h"
 #include "monitor/DataLinkClient.h"
 #include "monitor/ElementPanel.h"
 #include "monitor/MonitorSession.h"
 #include "monitor/MonitorWindow.h"
+#include "monitor/RunRecorder.h"
 #include "monitor/ServerLink.h"
 #include "monitor/SumWindow.h"
 #include "sim/datalink/DataLinkConsumer.h"
@@ -16,8 +19,8 @@
 
 // The monitor's session in this process against the real program, the stand-in server and
 // two emulated units: the transfers the program writes, the request cycle and its "Ack",
-// the ROI sums against GetValues, a data link held by another consumer, and the losses of
-// the program and of the server.
+// the ROI sums against GetValues, a data link held by another consumer, the losses of the
+// program and of the server, and the runs recorded.
 class TestMonitorSession : public QObject
 {
     Q_OBJECT
@@ -25,6 +28,7 @@ class TestMonitorSession : public QObject
     static constexpr int waitMs = 30000;
     std::unique_ptr<TavikRig> rig;
     std::unique_ptr<MonitorSession> session;
+    std::unique_ptr<RunRecorder> recorder;
     QStringList vexda;
     QStringList asked; // command words the monitor sent, in order
     quint16 linkPort = 0;
@@ -59,6 +63,34 @@ class TestMonitorSession : public QObject
         session->start();
     }
 
+    // A new monitor recording into `folder`; its recorded runs spied on.
+    std::unique_ptr<QSignalSpy> startRecording(const QString& folder, const QString& comment = QString())
+    {
+        recorder.reset();
+        startMonitor();
+        recorder = std::make_unique<RunRecorder>(*session);
+        recorder->setFolder(folder);
+        recorder->setComment(comment);
+        recorder->setRecording(true);
+        return std::make_unique<QSignalSpy>(recorder.get(), &RunRecorder::recorded);
+    }
+
+    // The run log's lines of as many cells as its header, by column name.
+    static QList<QHash<QString, QString>> runLog(const QString& folder)
+    {
+        QByteArray bytes;
+        if (!loadBytes(QDir(folder).filePath("runs.csv"), &bytes).isEmpty()) return {};
+        const QStringList lines = QString::fromUtf8(bytes).split('\n', Qt::SkipEmptyParts);
+        QList<QHash<QString, QString>> rows;
+        for (const QString& line : lines.mid(1)) {
+            QHash<QString, QString> row;
+            for (int c = 0; c < line.split(',').size(); ++c)
+                row.insert(lines.first().split(',').value(c), line.split(',').at(c));
+            if (line.split(',').size() == lines.first().split(',').size()) rows << row;
+        }
+        return rows;
+    }
+
     int transfers() const { return session->model().transfers(); }
     bool transfersBeyond(int n) const
     {
@@ -68,6 +100,7 @@ class TestMonitorSession : public QObject
 private Q_SLOTS:
     void cleanup()
     {
+        recorder.reset();
         session.reset();
         rig.reset();
         asked.clear();
@@ -206,6 +239,75 @@ private Q_SLOTS:
         QVERIFY(rig->ctrl.waitUntilServed(waitMs));
         QVERIFY(transfersBeyond(transfers()));
         QCOMPARE(session->server().state(), ServerLink::Ready);
+    }
+
+    // Two runs recorded once each; a run that ended while the monitor was away recorded on its
+    // return, and not again after another restart.
+    void runsRecordedOnceEach()
+    {
+        QVERIFY2(startTavik().isEmpty(), "start");
+        QTemporaryDir runs;
+        auto recorded = startRecording(runs.path(), "first run");
+        QVERIFY(transfersBeyond(0)); // blocks of zeros: no run to record
+        QCOMPARE(rig->ctrl.asks(
+                     {"SetPresetType REAL", "SetPresetValue 1", "SetROIs 100 900 0 4095 2000 2100 10 50"}),
+                 QString("Ok:|Ok:|Ok:"));
+        session->runStart();
+        QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
+        recorder->setComment("second run");
+        session->runStart();
+        QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 2, waitMs);
+        QVERIFY(transfersBeyond(transfers() + 2)); // the same final spectra again
+        QCOMPARE(recorded->size(), 2);
+
+        // The second run's folder: N42, CSV, PNG and one SPE per element; the N42 read back.
+        const QString folder = recorded->at(1).at(0).toString();
+        QVERIFY2(QFileInfo(folder).fileName().startsWith("run-0002-"), qPrintable(folder));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 7);
+        QByteArray bytes;
+        QCOMPARE(loadBytes(QDir(folder).filePath(QFileInfo(folder).fileName() + ".n42"), &bytes), QString());
+        const SpectrumRead n42 = readN42(bytes);
+        QCOMPARE(n42.run.comment, QString("second run"));
+        const SpectrumElement e = n42.run.elements.value(3);
+        QCOMPARE(e.unit + ' ' + QString::number(e.channel), QString("dsp2 3"));
+        QCOMPARE(e.counts, rig->emu->histogram(1, 3));
+        const QString values = rig->ctrl.ask("GetValues");
+
+        // Away: a run starts and ends meanwhile, and its final spectra wait at the node.
+        recorder.reset();
+        session.reset();
+        QCOMPARE(rig->ctrl.ask("GetPresetType"), QString("1")); // the earlier runs' events read before it
+        rig->ctrl.takeEvents();
+        QCOMPARE(rig->ctrl.ask("RunStart 7"), QString("Ok:"));
+        QFile cut(runs.filePath("runs.csv")); // a line cut short, as by a crash while appending
+        QVERIFY(cut.open(QIODevice::Append) && cut.write("7,1,2") == 5);
+        cut.close();
+        QVERIFY(rig->ctrl.waitForEvent("ChangedIsBusy 0", waitMs));
+        recorded = startRecording(runs.path());
+        QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
+        QVERIFY(QFileInfo(recorded->at(0).at(0).toString()).fileName().startsWith("run-0007-"));
+        // Back once more: runs.csv knows the run whose spectra are still there.
+        recorded = startRecording(runs.path());
+        QVERIFY(transfersBeyond(2));
+        QCOMPARE(recorded->size(), 0);
+
+        const QList<QHash<QString, QString>> log = runLog(runs.path());
+        QCOMPARE(log.size(), 3);
+        for (int r = 0; r < 3; ++r) {
+            const QHash<QString, QString>& line = log.at(r);
+            QCOMPARE(line.value("measurement") + ' ' + line.value("run counter"),
+                     QString("%1 %2").arg(r < 2 ? r + 1 : 7).arg(r + 1));
+            QCOMPARE(line.value("comment"), QStringList({"first run", "second run", ""}).at(r));
+            QCOMPARE(line.value("preset type") + ' ' + line.value("preset value"), QString("REAL 1"));
+            // No HV unit: no HV state or voltage.
+            QCOMPARE(line.value("hv state") + line.value("hv voltage V"), QString());
+            // Seen running: the start is known, the end a real time later; else neither.
+            const QDateTime start = QDateTime::fromString(line.value("start"), Qt::ISODateWithMs);
+            QCOMPARE(start.msecsTo(QDateTime::fromString(line.value("end"), Qt::ISODateWithMs)),
+                     r < 2 ? qint64(line.value("e0 real s").toDouble() * 1000) : 0);
+        }
+        QVERIFY(log.at(0).value("e0 counts") != log.at(1).value("e0 counts"));
+        QCOMPARE(log.at(1).value("e3 roi0 sum"), values.section(' ', 8, 8));
     }
 };
 

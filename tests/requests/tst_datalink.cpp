@@ -1,5 +1,7 @@
 #include "app/Body.h"
 #include "config/ConfigStore.h"
+#include "consumer/N42Reader.h"
+#include "consumer/SpectrumBytes.h"
 #include "dsp/McaBlock.h"
 #include "sim/datalink/DataLinkConsumer.h"
 #include "tests/support/RequestRig.h"
@@ -134,7 +136,9 @@ private Q_SLOTS:
         // No consumer yet: answered, and sent once one connects. Never filled: zeros.
         QCOMPARE(ask("GetMCAs"), QString("Ok:"));
         QTemporaryDir out;
-        Consumer c(options(4, ConsumerOptions::Ack, -1, out.path()));
+        ConsumerOptions o = options(4, ConsumerOptions::Ack, -1, out.path());
+        o.vexda = QStringList{"dsp1 " + rig->unitIp(0) + " 1 1 0 0", "dsp2 " + rig->unitIp(1) + " 1 1 0 0"};
+        Consumer c(o);
         QTRY_COMPARE_WITH_TIMEOUT(c.got.size(), 1, waitMs);
         QCOMPARE(c.bytes(0), QByteArray(4 * block, '\0'));
         QCOMPARE(c.got.at(0).at(1).toStringList().size(), 4); // the consumer's check: no bins
@@ -173,15 +177,25 @@ private Q_SLOTS:
             QString(
                 "transfer 1: 4 blocks, CHECK FAILED (block 0: bin count 0, not 4096; block 1: bin "
                 "count 0, not 4096; block 2: bin count 0, not 4096; 1 more), replied \"Ack\", not saved"));
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 4);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2 * 7); // csv, png, n42, 4 spe
         const QStringList csv = QDir(out.path()).entryList({"*.csv"}, QDir::Files, QDir::Name);
         QCOMPARE(csv.size(), 2);
-        QFile last(out.filePath(csv.last()));
-        QVERIFY(last.open(QIODevice::ReadOnly));
-        const QList<QByteArray> rows = last.readAll().split('\n');
-        QCOMPARE(rows.at(2), QByteArray("offset 4,1,7,0,0"));
-        QCOMPARE(rows.at(8 + 662).split(',').at(4).toUInt(), rig->emu->histogram(1, 1).at(662));
         QCOMPARE(QImage(out.filePath(QString(csv.last()).replace(".csv", ".png"))).size(), QSize(1000, 650));
+        QByteArray n42;
+        QCOMPARE(loadBytes(out.filePath(QString(csv.last()).replace(".csv", ".n42")), &n42), QString());
+        const SpectrumElement e = readN42(n42).run.elements.value(3);
+        QCOMPARE(e.unit + ' ' + e.address, o.vexda.at(1).section(' ', 0, 1));
+        QCOMPARE(e.counts, rig->emu->histogram(1, 1));
+    }
+
+    void consumerRefusesAnUnknownFormat()
+    {
+        QProcess consumer;
+        consumer.start(qEnvironmentVariable("DATALINK_CONSUMER_EXE"), {"--formats", "csv,pdf", "--once"});
+        QVERIFY(consumer.waitForFinished(waitMs));
+        QCOMPARE(consumer.exitCode(), int(DataLinkConsumer::Failed));
+        QVERIFY(consumer.readAllStandardError().endsWith(
+            "datalink-consumer: --formats: unknown format \"pdf\": the formats are csv, png, n42 and spe\n"));
     }
 
     void blockingRepliesAndTheListenQueue()
