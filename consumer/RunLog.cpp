@@ -13,6 +13,11 @@ QString text(const QString& value)
     return quote ? '"' + QString(v).replace('"', "\"\"") + '"' : v;
 }
 
+QString optionalNumber(const std::optional<double>& value)
+{
+    return value ? number(*value) : QString();
+}
+
 // One column each: its name, and its cell of a run, an element or an ROI.
 struct RunColumn
 {
@@ -50,12 +55,20 @@ const ElementColumn elementColumns[] = {
     {"dead s", [](const SpectrumElement& e) { return seconds(e.deadTime()); }},
     {"icr", [](const SpectrumElement& e) { return number(e.inputCountRate); }},
     {"counts", [](const SpectrumElement& e) { return QString::number(e.totalCounts()); }},
+    {"dead peak %", [](const SpectrumElement& e) { return optionalNumber(e.deadTimePeak); }},
 };
 
 const RoiColumn roiColumns[] = {
     {"start", [](const SpectrumElement&, const SpectrumRoi& r) { return QString::number(r.start); }},
     {"end", [](const SpectrumElement&, const SpectrumRoi& r) { return QString::number(r.end); }},
     {"sum", [](const SpectrumElement&, const SpectrumRoi& r) { return QString::number(r.sum); }},
+    {"net", [](const SpectrumElement&, const SpectrumRoi& r) { return optionalNumber(r.net); }},
+    {"net err", [](const SpectrumElement&, const SpectrumRoi& r) { return optionalNumber(r.netError); }},
+    {"centroid", [](const SpectrumElement&, const SpectrumRoi& r) { return optionalNumber(r.centroid); }},
+    {"fwhm", [](const SpectrumElement&, const SpectrumRoi& r) { return optionalNumber(r.fwhm); }},
+    {"centroid keV",
+     [](const SpectrumElement&, const SpectrumRoi& r) { return optionalNumber(r.centroidKev); }},
+    {"fwhm keV", [](const SpectrumElement&, const SpectrumRoi& r) { return optionalNumber(r.fwhmKev); }},
 };
 
 // The header's names, or the run's cells, in column order.

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <optional>
+
 // One measurement run as the spectrum files and the run log hold it: what the data link
 // delivered, with what the configuration and the run itself add.
 
@@ -15,6 +17,9 @@ struct SpectrumRoi
     int start = 0; // first channel
     int end = 0;   // last channel, counted too
     quint64 sum = 0;
+    // The peak the monitor read off the ROI, for the run log; empty where it could not be had.
+    std::optional<double> net, netError, centroid, fwhm; // channels
+    std::optional<double> centroidKev, fwhmKev;          // when the element is calibrated
     bool operator==(const SpectrumRoi& o) const { return start == o.start && end == o.end && sum == o.sum; }
 };
 
@@ -38,6 +43,7 @@ struct SpectrumElement
     double inputCountRate = 0;
     QVector<SpectrumRoi> rois;
     SpectrumCalibration calibration;
+    std::optional<double> deadTimePeak; // percent of real time, the run's highest the monitor saw
 
     double deadTime() const { return realTime - liveTime; }
     quint64 totalCounts() const;

@@ -38,6 +38,12 @@ bool MonitorAnalysis::follow(const MonitorModel& model)
     return raised;
 }
 
+std::optional<double> MonitorAnalysis::deadTimePeak(int element) const
+{
+    if (element < 0 || element >= alarms.size()) return std::nullopt;
+    return 100 * alarms.at(element).peak();
+}
+
 std::optional<double> MonitorAnalysis::alarm(int element) const
 {
     if (element < 0 || element >= alarms.size() || !alarms.at(element).raised()) return std::nullopt;

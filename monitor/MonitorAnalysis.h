@@ -28,6 +28,8 @@ public:
     bool follow(const MonitorModel& model);
     // The element's highest dead time in the run, in percent, when its alarm was raised.
     std::optional<double> alarm(int element) const;
+    // The element's highest dead time in the run so far, in percent; empty before any transfer.
+    std::optional<double> deadTimePeak(int element) const;
     double thresholdPercent() const { return 100 * alarmThreshold; }
     // The alarm in the window's words; empty while it is not raised.
     QString alarmText(int element) const;

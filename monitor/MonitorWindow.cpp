@@ -65,6 +65,7 @@ MonitorWindow::MonitorWindow(MonitorSession& session, RunRecorder* recorder, QWi
     ui.recordC->setVisible(recorder);
     ui.commentE->setVisible(recorder);
     if (recorder) {
+        recorder->setAnalysis(&analysis);
         ui.recordC->setChecked(recorder->recording());
         if (!recorder->folder().isEmpty())
             ui.recordC->setToolTip(ui.recordC->toolTip() + '\n' + recorder->folder());
@@ -80,6 +81,12 @@ MonitorWindow::MonitorWindow(MonitorSession& session, RunRecorder* recorder, QWi
     }
     showModel();
     showStatus();
+}
+
+MonitorWindow::~MonitorWindow()
+{
+    // The recorder outlives the window and its analysis.
+    if (recorder) recorder->setAnalysis(nullptr);
 }
 
 void MonitorWindow::setRecording(bool on)

@@ -22,6 +22,7 @@ public:
     // Without a recorder the record check box and comment field are hidden.
     explicit MonitorWindow(MonitorSession& session, RunRecorder* recorder = nullptr,
                            QWidget* parent = nullptr);
+    ~MonitorWindow() override;
 
     // Writes base.csv and base.png; false (with a status message) when either failed.
     bool saveTo(const QString& base);

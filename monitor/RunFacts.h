@@ -3,6 +3,8 @@
 #include "consumer/SpectrumRun.h"
 #include "monitor/MonitorModel.h"
 
+class MonitorAnalysis;
+
 #include <QDateTime>
 #include <QStringList>
 
@@ -25,5 +27,8 @@ struct RunFacts
 
     // An answer to one of the questions; no items when none came.
     void take(const QString& cmd, const QStringList& items);
-    SpectrumRun run(const QVector<MonitorModel::Element>& elements, const QStringList& vexdaRests) const;
+    // With `analysis`, each ROI carries its report and each element its calibration and the
+    // run's highest dead time.
+    SpectrumRun run(const QVector<MonitorModel::Element>& elements, const QStringList& vexdaRests,
+                    const MonitorAnalysis* analysis = nullptr) const;
 };

@@ -91,7 +91,7 @@ void RunRecorder::factAnswered(const QString& cmd, const QStringList& items)
 
 void RunRecorder::write()
 {
-    const SpectrumRun run = facts.run(elements, session.options().vexda);
+    const SpectrumRun run = facts.run(elements, session.options().vexda, windowAnalysis);
     QString why;
     const QString folder = runFolder(run, &why);
     if (folder.isEmpty()) return giveUp(why);

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSet>
 
+class MonitorAnalysis;
 class MonitorSession;
 
 // Records every run that ends: when a checked transfer holds final spectra (no block busy,
@@ -31,6 +32,9 @@ public:
     void setRecording(bool on) { recordingOn = on; }
     bool recording() const { return recordingOn; }
     void setComment(const QString& text) { operatorComment = text; }
+    // What the window reads off the spectra (ROI reports, calibrations, dead-time peaks) goes
+    // into the files too; null: counts and times alone.
+    void setAnalysis(const MonitorAnalysis* analysis) { windowAnalysis = analysis; }
 
 Q_SIGNALS:
     void recorded(const QString& runFolder, const QStringList& files);
@@ -51,6 +55,7 @@ private:
     QString dir;
     bool recordingOn = false;
     QString operatorComment;
+    const MonitorAnalysis* windowAnalysis = nullptr;
 
     // The run seen running: its counter and its start, the time of a transfer less its real time.
     bool seenRunning = false;

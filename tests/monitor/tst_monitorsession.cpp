@@ -248,9 +248,11 @@ private Q_SLOTS:
         QVERIFY2(startTavik().isEmpty(), "start");
         QTemporaryDir runs;
         auto recorded = startRecording(runs.path(), "first run");
+        // The window hands the recorder its ROI reports, calibrations and dead-time peaks.
+        auto window = std::make_unique<MonitorWindow>(*session, recorder.get());
         QVERIFY(transfersBeyond(0)); // blocks of zeros: no run to record
         QCOMPARE(rig->ctrl.asks(
-                     {"SetPresetType REAL", "SetPresetValue 1", "SetROIs 100 900 0 4095 2000 2100 10 50"}),
+                     {"SetPresetType REAL", "SetPresetValue 1", "SetROIs 0 4095 0 4095 2000 2100 10 50"}),
                  QString("Ok:|Ok:|Ok:"));
         session->runStart();
         QTRY_COMPARE_WITH_TIMEOUT(recorded->size(), 1, waitMs);
@@ -271,9 +273,17 @@ private Q_SLOTS:
         const SpectrumElement e = n42.run.elements.value(3);
         QCOMPARE(e.unit + ' ' + QString::number(e.channel), QString("dsp2 3"));
         QCOMPARE(e.counts, rig->emu->histogram(1, 3));
+        const SpectrumCalibration c0 = n42.run.elements.value(0).calibration;
+        QCOMPARE(QString("%1 %2 %3").arg(c0.offset).arg(c0.gain).arg(c0.quadratic), QString("1 0.5 0"));
+        QCOMPARE(QString("%1 %2 %3")
+                     .arg(e.calibration.offset)
+                     .arg(e.calibration.gain)
+                     .arg(e.calibration.quadratic),
+                 QString("0 1 0"));
         const QString values = rig->ctrl.ask("GetValues");
 
         // Away: a run starts and ends meanwhile, and its final spectra wait at the node.
+        window.reset();
         recorder.reset();
         session.reset();
         QCOMPARE(rig->ctrl.ask("GetPresetType"), QString("1")); // the earlier runs' events read before it
@@ -308,6 +318,17 @@ private Q_SLOTS:
         }
         QVERIFY(log.at(0).value("e0 counts") != log.at(1).value("e0 counts"));
         QCOMPARE(log.at(1).value("e3 roi0 sum"), values.section(' ', 8, 8));
+        // The ROI report as the window read it; keV where the element is calibrated.
+        const QHash<QString, QString>& second = log.at(1);
+        QVERIFY(second.value("e0 roi0 net").toDouble() <= second.value("e0 roi0 sum").toDouble());
+        QVERIFY(second.value("e0 roi0 net err").toDouble() > 0);
+        const double centroid = second.value("e0 roi0 centroid").toDouble();
+        QVERIFY(centroid > 0 && centroid < 4095);
+        QCOMPARE(second.value("e0 roi0 fwhm keV").toDouble(), 0.5 * second.value("e0 roi0 fwhm").toDouble());
+        QCOMPARE(second.value("e0 roi0 centroid keV").toDouble(), 1 + 0.5 * centroid);
+        QCOMPARE(second.value("e3 roi0 centroid keV"), QString());
+        QVERIFY(!second.value("e0 dead peak %").isEmpty());
+        QCOMPARE(log.at(2).value("e0 roi0 net"), QString()); // recorded without a window
     }
 };
 
