@@ -53,7 +53,7 @@ Result fit(const QVector<Row>& rows, bool parabola, int binCount)
     const int needed = parabola ? 3 : 2;
     if (points.size() < needed)
         return refused(
-            tr("%1 peaks marked: a line needs 2 or more, a parabola 3 or more").arg(points.size()));
+            tr("Peaks marked: %1; a line needs 2 or more, a parabola 3 or more").arg(points.size()));
     Result r;
     Analysis::Calibration calibration;
     QString error;

@@ -13,14 +13,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("rows"); // "channel|keV" each
         QTest::addColumn<bool>("parabola");
         QTest::addColumn<QString>("expected"); // peaks: offset gain quad, or the message
-        const QString few = " peaks marked: a line needs 2 or more, a parabola 3 or more";
+        const QString few = "Peaks marked: %1; a line needs 2 or more, a parabola 3 or more";
         const QStringList three{"100|50", "200|100", "300|160"};
         QTest::newRow("least-squares line") << three << false << "3: -6.666666667 0.55 0";
         QTest::newRow("parabola through three") << three << true << "3: 10 0.35 0.0005";
         QTest::newRow("blank rows skipped, blanks trimmed")
             << QStringList{"|", " 1000 |500", "  | ", "2000|1000 "} << false << "2: 0 0.5 0";
-        QTest::newRow("one peak") << QStringList{"1000|500", "|"} << false << "1" + few;
-        QTest::newRow("parabola from two") << QStringList{"1000|500", "2000|1000"} << true << "2" + few;
+        QTest::newRow("one peak") << QStringList{"1000|500", "|"} << false << few.arg(1);
+        QTest::newRow("parabola from two") << QStringList{"1000|500", "2000|1000"} << true << few.arg(2);
         QTest::newRow("equal channels") << QStringList{"1000|500", "1000|600"} << false
                                         << "A line needs marked peaks at 2 or more different channels";
         const QString channel = "Row 2: the channel \"%1\" is not a number from 0 to 4095";
