@@ -60,7 +60,7 @@ PeakCalibrationDialog::PeakCalibrationDialog(MonitorAnalysis& analysis, QWidget*
 void PeakCalibrationDialog::showModel(const MonitorModel& m, const QStringList& titles)
 {
     model = &m;
-    const QSignalBlocker quiet(elementC);
+    // An element gone takes its peaks with it (the index changes, and with it the table).
     while (elementC->count() > titles.size())
         elementC->removeItem(elementC->count() - 1);
     for (int k = 0; k < titles.size(); ++k) {
