@@ -111,7 +111,8 @@ void PeakCalibrationDialog::apply()
     if (!r.calibration) return say(tr("Not applied: %1").arg(r.message), true);
     analysis.setCalibration(k, *r.calibration);
     say(r.message, false);
-    Q_EMIT applied(tr("Calibration of %1 from %2 marked peaks").arg(elementC->currentText()).arg(r.peaks));
+    Q_EMIT applied(
+        tr("Calibration of %1 from %2 marked peaks").arg(elementC->currentText(), QString::number(r.peaks)));
 }
 
 void PeakCalibrationDialog::say(const QString& text, bool wrong)
