@@ -9,7 +9,7 @@
 #include <optional>
 
 // What the window reads off the spectra it shows, without a widget: each element's ROI
-// report, its energy calibration from a calibration file, and its dead-time alarm.
+// report, its energy calibration from a calibration file or marked peaks, and its dead-time alarm.
 class MonitorAnalysis
 {
 public:
@@ -21,6 +21,8 @@ public:
     // All or nothing: the calibrations of the file, or false with `error` naming the file and
     // the line, and the calibrations held before kept.
     bool loadCalibration(const QString& path, QString* error);
+    // One element's calibration, from peaks marked in the window; a file loaded later replaces it.
+    void setCalibration(int element, const Analysis::Calibration& c) { calibrations[element] = c; }
     std::optional<Analysis::Calibration> calibration(int element) const;
     bool calibrated() const { return !calibrations.isEmpty(); }
 

@@ -168,6 +168,7 @@ void MonitorWindow::showModel()
     for (int k = 0; k < n; ++k)
         titles << elementTitle(k);
     sumWindow->showModel(model, titles, calibrationBar->kevAxis(), ui.logC->isChecked());
+    calibrationBar->showElements(model, titles);
     const bool running = model.running();
     ui.runL->setText(running ? tr("Running") : tr("Idle"));
     ui.runL->setStyleSheet(running ? StyleSheets::green : StyleSheets::grey);

@@ -267,6 +267,22 @@ centroid %1 ch (%2 keV)  FWHM %3 ch (%4 keV)</source>
         <translation>デッドタイムが %1 % を超過: この測定で最大 %2 %</translation>
     </message>
     <message>
+        <source>Row %1: the channel &quot;%2&quot; is not a number from 0 to %3</source>
+        <translation>%1 行目: チャンネル &quot;%2&quot; が 0 から %3 までの数値ではありません</translation>
+    </message>
+    <message>
+        <source>Row %1: the energy &quot;%2&quot; is not a number of keV</source>
+        <translation>%1 行目: エネルギー &quot;%2&quot; が keV の数値ではありません</translation>
+    </message>
+    <message>
+        <source>Peaks marked: %1; a line needs 2 or more, a parabola 3 or more</source>
+        <translation>指定ピーク %1 個。直線には 2 個以上、放物線には 3 個以上必要です</translation>
+    </message>
+    <message>
+        <source>From %1 peaks: E = %2 + %3 × ch + %4 × ch² keV</source>
+        <translation>ピーク %1 個から: E = %2 + %3 × ch + %4 × ch² keV</translation>
+    </message>
+    <message>
         <source>energy (keV)</source>
         <translation>エネルギー (keV)</translation>
     </message>
@@ -552,6 +568,85 @@ centroid %1 ch (%2 keV)  FWHM %3 ch (%4 keV)</source>
     <message>
         <source>Calibration %1 not loaded: %2</source>
         <translation>校正 %1 を読み込めません: %2</translation>
+    </message>
+    <message>
+        <source>Peaks...</source>
+        <translation>ピーク...</translation>
+    </message>
+    <message>
+        <source>Calibrate an element from peaks marked in its spectrum</source>
+        <translation>スペクトルで指定したピークからエレメントを校正</translation>
+    </message>
+</context>
+<context>
+    <name>PeakCalibrationDialog</name>
+    <message>
+        <source>Calibration of %1 from %2 marked peaks</source>
+        <translation>%1 の校正 (指定ピーク %2 個から)</translation>
+    </message>
+    <message>
+        <source>Calibration from marked peaks</source>
+        <translation>指定ピークによる校正</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>チャンネル</translation>
+    </message>
+    <message>
+        <source>Energy / keV</source>
+        <translation>エネルギー / keV</translation>
+    </message>
+    <message>
+        <source>Line (2 or more peaks)</source>
+        <translation>直線 (ピーク 2 個以上)</translation>
+    </message>
+    <message>
+        <source>Parabola (3 or more peaks)</source>
+        <translation>放物線 (ピーク 3 個以上)</translation>
+    </message>
+    <message>
+        <source>Add ROI centroid</source>
+        <translation>ROI の重心を追加</translation>
+    </message>
+    <message>
+        <source>A row with the centroid of the element's ROI report; type its energy</source>
+        <translation>エレメントの ROI レポートの重心を行に追加します。エネルギーを入力してください</translation>
+    </message>
+    <message>
+        <source>Add row</source>
+        <translation>行を追加</translation>
+    </message>
+    <message>
+        <source>Remove row</source>
+        <translation>行を削除</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>適用</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>Element</source>
+        <translation>エレメント</translation>
+    </message>
+    <message>
+        <source>Shape</source>
+        <translation>形</translation>
+    </message>
+    <message>
+        <source>The ROI of %1 shows no peak to take a centroid of</source>
+        <translation>%1 の ROI に重心を求めるピークがありません</translation>
+    </message>
+    <message>
+        <source>No element to calibrate</source>
+        <translation>校正するエレメントがありません</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>適用しません: %1</translation>
     </message>
 </context>
 <context>

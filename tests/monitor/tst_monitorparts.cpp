@@ -1,9 +1,13 @@
+#include "monitor/CalibrationBar.h"
 #include "monitor/KevAxis.h"
 #include "monitor/MonitorAnalysis.h"
 #include "monitor/MonitorModel.h"
 #include "monitor/MonitorOptions.h"
+#include "monitor/PeakCalibrationDialog.h"
 #include "monitor/RunFacts.h"
 
+#include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
 #include <numeric>
@@ -105,6 +109,38 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(a.loadCalibration(written("cal.txt", calibration.toLatin1()), &error), qPrintable(error));
         QTEST(a.reportText(0, m.elements().at(0)), "expected");
+    }
+
+    // Two ROI centroids marked with their energies calibrate the element, after a refusal that
+    // changed nothing.
+    void peaksInTheWindow()
+    {
+        MonitorModel m;
+        Block b = block(0, 0, 10);
+        for (int centre : {1000, 2000})
+            for (int i = -4; i <= 4; ++i)
+                b.bins[centre + i] += 1000 / (1 + i * i);
+        m.takeTransfer({b});
+        MonitorAnalysis a;
+        CalibrationBar bar(a);
+        bar.showElements(m, {"dsp1 ch 0"});
+        PeakCalibrationDialog* d = bar.peaksDialog();
+        bar.findChild<QPushButton*>("openPeaks")->click();
+        QVERIFY(d->isVisible());
+        const auto peakAt = [&](int centre, const char* kev) {
+            m.setRois({{centre - 10, centre + 10}});
+            d->findChild<QPushButton*>("addCentroid")->click();
+            auto* table = d->findChild<QTableWidget*>("peaks");
+            table->item(table->rowCount() - 1, 1)->setText(kev);
+            d->findChild<QPushButton*>("apply")->click();
+        };
+        peakAt(1000, "500");
+        QVERIFY(!a.calibration(0) && !bar.kevAxis());
+        peakAt(2000, "1000");
+        QVERIFY(bar.kevAxis());
+        const QString report = a.reportText(0, m.elements().at(0));
+        QVERIFY2(report.contains("centroid 2000.00 ch (1000.00 keV)"), qPrintable(report));
+        QCOMPARE(bar.state(), QString("Calibration of dsp1 ch 0 from 2 marked peaks"));
     }
 
     // A wrong file changes nothing; the dead-time alarm is raised once per run.
