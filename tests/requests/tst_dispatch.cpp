@@ -138,6 +138,11 @@ private Q_SLOTS:
                  QString("CoarseGain 0 5 0x5|CoarseGain 5 0x5"));
         QCOMPARE(ask1("Status FTotalCount2 1"), QString("FTotalCount2 1 48879 0xbeef"));
         QCOMPARE(ask1("Status DTDelay1"), QString("DTDelay1 0 0x0"));
+        UnitFaults longer;
+        longer.extraAnswerBytes = 40; // once read as 21674681358877958
+        rig->emu->setFaults(0, longer);
+        QCOMPARE(ask1("Status CoarseGain"), QString("CoarseGain 0 0x0"));
+        rig->emu->setFaults(0, UnitFaults());
         rig->emu->setReg(1, A::mode, 9);
         rig->takeRequests(0);
         QCOMPARE(asks({"Status Mode", "SetConfig Mode 3"}, "dsp2"), QString("Mode 9 0x9|Mode 3 0x3"));
