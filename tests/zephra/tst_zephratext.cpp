@@ -26,16 +26,6 @@ class TestZephraText : public QObject
         }
         if (rule == "challenge") return QString::number(ZephraWire::challengeNumber(input.toLatin1()));
         if (rule == "key") return QString::number(ZephraWire::keyIndex(first.toInt(), second.toInt()));
-        if (rule == "answer") { // "request|Latin-1 text": the bytes built at once, when the text path's
-            m.parse(input.section('|', 0, 0));
-            const QByteArray text = input.section('|', 1).toLatin1(),
-                             direct = ZephraWire::encodeAnswer(m.toNode, m.toSub, m.from, m.cmd, text);
-            return direct == ZephraWire::encode(ZephraWire::formatLine(
-                                 m.toNode, m.toSub, m.from,
-                                 ZephraWire::answerBody(m.cmd, QString::fromLatin1(text))))
-                       ? QString::fromLatin1(direct)
-                       : "not the text path's: " + QString::fromLatin1(direct);
-        }
         return QString::number(RetryDelay::waitMs(first.toInt(), second.toDouble())); // wait
     }
 
@@ -56,13 +46,6 @@ private Q_SLOTS:
             << "challenge" << QStringList{" -7 \r\n => -7", "x9\n => 0"};
         QTest::newRow("the key is line challenge mod count, never negative")
             << "key" << QStringList{"7 3 => 1", "-7 3 => 2", "-3 3 => 0", "-2147483648 7 => 5", "5 0 => -1"};
-        QTest::newRow("answers built in one buffer: the text path's bytes")
-            << "answer"
-            << QStringList{
-                   "a.b>Tavik.dsp1 Status Mode|Mode 7 => Tavik.dsp1>a.b @Status Mode 7\n",
-                   "x>Tavik Cmd| => Tavik>x @Cmd \n", "x.>Tavik Cmd|1 => Tavik>x. @Cmd 1\n",
-                   QString::fromUtf8("n\xc3\xa9\xe6\x97\xa5>Tavik.\xe6\x97\xa5 C\xc3\xa9|\xc3\xa9 5 => "
-                                     "Tavik.?>n\xc3\xa9? @C\xc3\xa9 \xc3\xa9 5\n")};
         QTest::newRow("waits double from 1 s to 30 s, a tenth off at most")
             << "wait" << QStringList{"0 0 => 1000",    "1 0 => 2000",           "4 0 => 16000",
                                      "5 0 => 30000",   "2147483647 0 => 30000", "-3 0 => 1000",
