@@ -103,7 +103,7 @@ private Q_SLOTS:
                 elements << qMakePair(ref.unit->unitName, ref.ch);
             QCOMPARE(elements, (QVector<QPair<QString, int>>{
                                    {"dsp1", 0}, {"dsp1", 2}, {"dsp1", 3}, {"dsp2", 0}, {"dsp2", 3}}));
-            // Each unit's panel, its TCP indicator following the connection, and log lines.
+            // Each unit's panel, its TCP indicator following the connection, and the log line.
             QWidget* panel = body.findChild<QGridLayout*>("DspStats")->itemAtPosition(1, 0)->widget();
             QCOMPARE(panel->findChild<QLineEdit*>("ID")->text() + ' ' +
                          panel->findChild<QLineEdit*>("IP")->text(),
@@ -116,11 +116,10 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(tcpStat(), QString(StyleSheets::grey), 3000);
             // A lost data connection is opened again.
             QTRY_COMPARE_WITH_TIMEOUT(tcpStat(), QString(StyleSheets::green), 5000);
-            const QString log = body.findChild<LogArea*>("Log")->display()->toPlainText();
-            for (const char* line :
-                 {"dsp2: Trying to connect via TCP\n", "dsp2: tcp connected\n", "dsp2: tcp disconnected\n",
-                  "dsp2: re-opening the TCP connection every 1000 ms until it is made\n"})
-                QVERIFY2(log.contains(line), line);
+            // (The lines of the connection made, lost and re-opened are compared where a unit
+            // drops its link.)
+            QVERIFY(body.findChild<LogArea*>("Log")->display()->toPlainText().contains(
+                "dsp2: Trying to connect via TCP\n"));
 
             // The largest measuring time, word by word and twice, then no data transfer delay;
             // the settings read-out follows.
