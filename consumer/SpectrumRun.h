@@ -14,6 +14,9 @@
 
 struct SpectrumRoi
 {
+    SpectrumRoi() = default;
+    SpectrumRoi(int start, int end, quint64 sum = 0) : start(start), end(end), sum(sum) {}
+
     int start = 0; // first channel
     int end = 0;   // last channel, counted too
     quint64 sum = 0;
