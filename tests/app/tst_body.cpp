@@ -175,10 +175,12 @@ private Q_SLOTS:
             QVERIFY(!u.readRegister(A::mode, true, 2));
             emu->setFaults(0, UnitFaults());
             QVERIFY(u.writeRegister(next, 0x66, true, 2));
-            // Until the late answer waits in the socket, with no event loop to take it.
-            QDeadlineTimer deadline(2000);
-            while (!u.udpSocket.hasPendingDatagrams() && !deadline.hasExpired())
-                QThread::msleep(1);
+            // Until the late answer waits in the socket, with its signals held so that no
+            // handler takes it.
+            {
+                const QSignalBlocker held(&u.udpSocket);
+                QVERIFY(u.udpSocket.hasPendingDatagrams() || u.udpSocket.waitForReadyRead(2000));
+            }
             QCOMPARE(u.readValue(next, 2), quint64(0x66));
         }
     }
